@@ -1,0 +1,38 @@
+// Decoding a whole token stream held in memory into a buffer of known size.
+//
+// The decoder never reads outside [source, source + source_size) and never
+// writes outside [destination, destination + capacity), whatever the stream
+// holds: every read and write goes through one bounds check.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace codec {
+
+enum class DecodeError {
+    NONE,
+    UNDER_RUN,  // a match reaches back before the start of the output
+    OVER_RUN,   // a literal or match would pass `capacity`
+    TRUNCATED,  // the source ends before the end mark, or inside a token
+};
+
+struct DecodeResult {
+    DecodeError error;
+    std::size_t produced;  // bytes written to destination before the end or the error
+};
+
+// The decoder's core: reports what went wrong instead of ending the process,
+// for tests, fuzzers and tools that check images of their own.
+DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t source_size,
+                                   std::uint8_t* destination, std::size_t capacity);
+
+// The packers' decoder: returns the number of bytes produced up to the end
+// mark, or ends the process with EXIT_DATA and the decode error's message.
+std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size,
+                          std::uint8_t* destination, std::size_t capacity);
+
+// The system's message for a decode error ("Decode data error! ...").
+const char* decode_error_message(DecodeError error);
+
+}  // namespace codec

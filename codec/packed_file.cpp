@@ -1,0 +1,108 @@
+#include "packed_file.h"
+
+#include "decoder.h"
+#include "encoder.h"
+#include "token_stream.h"
+#include "toolrt/exit_status.h"
+#include "toolrt/fail.h"
+#include "toolrt/file_io.h"
+#include "toolrt/temp_output.h"
+#include "toolrt/verify_buffers.h"
+
+#include <cstring>
+
+namespace codec {
+
+using toolrt::VerifyBuffer;
+
+std::int64_t write_packed_file(std::FILE* input, const char* final_name,
+                               std::initializer_list<std::uint32_t> header)
+{
+    std::FILE* out = toolrt::temp_output_open(final_name);
+    for (std::uint32_t word : header)
+        toolrt::write_le32(out, word);
+    TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
+    encode_stream(input, writer);
+    toolrt::temp_output_commit();
+    return writer.bytes_written;
+}
+
+namespace {
+
+struct LoadedFile {
+    std::int32_t declared;          // the original length the header declares
+    const unsigned char* stream;    // the token stream, in the src buffer
+    std::size_t stream_size;
+};
+
+// Reads the packed file whole.
+LoadedFile load_packed_file(const char* packed_name, PackedLayout layout)
+{
+    std::FILE* packed = std::fopen(packed_name, "rb");
+    if (packed == nullptr)
+        toolrt::fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, packed_name);
+    std::int32_t declared = 0;
+    for (unsigned i = 0; i < layout.header_words; ++i) {
+        std::uint32_t word = toolrt::read_le32(packed);
+        if (i == layout.length_word)
+            declared = static_cast<std::int32_t>(word);
+    }
+    std::int64_t size = toolrt::file_length(packed) - 4 * std::int64_t{layout.header_words};
+    if (size < 0)
+        size = 0;  // a file cut inside its header: the decoder reports it
+    if (size > toolrt::MAX_INPUT_SIZE)
+        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, -1);
+    unsigned char* src = toolrt::verify_buffer_alloc(VerifyBuffer::SRC, static_cast<std::size_t>(size));
+    if (src == nullptr)
+        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, static_cast<int>(size));
+    std::size_t stream_size = std::fread(src, 1, static_cast<std::size_t>(size), packed);
+    std::fclose(packed);
+    return LoadedFile{declared, src, stream_size};
+}
+
+// Reads the input from `offset` to its end into the src buffer and
+// compares it with the `decoded` bytes.
+void compare_with_input(const char* input_name, std::int64_t offset, const unsigned char* decoded,
+                        std::size_t decoded_size)
+{
+    std::FILE* input = toolrt::open_input(input_name);
+    std::int64_t size = toolrt::file_length(input) - offset;
+    // An input that changed length since it was packed cannot match.
+    if (size != static_cast<std::int64_t>(decoded_size) || fseeko(input, offset, SEEK_SET) != 0) {
+        std::fclose(input);
+        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_MISMATCH);
+    }
+    unsigned char* src = toolrt::verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
+    if (src == nullptr)
+        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, static_cast<int>(size));
+    std::size_t read = std::fread(src, 1, decoded_size, input);
+    std::fclose(input);
+    if (read != decoded_size || std::memcmp(src, decoded, decoded_size) != 0)
+        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_MISMATCH);
+}
+
+}  // namespace
+
+void verify_packed_file(const char* packed_name, PackedLayout layout,
+                        const char* input_name, std::int64_t input_offset)
+{
+    LoadedFile packed = load_packed_file(packed_name, layout);
+    std::int32_t declared = packed.declared;
+    unsigned char* dst = declared < 0 ? nullptr
+                                      : toolrt::verify_buffer_alloc(VerifyBuffer::DST,
+                                                                    static_cast<std::size_t>(declared));
+    if (dst == nullptr)
+        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, declared);
+
+    std::size_t capacity = static_cast<std::size_t>(declared);
+    std::size_t decoded = decode_tokens(packed.stream, packed.stream_size, dst, capacity);
+    toolrt::verify_buffer_free(VerifyBuffer::SRC);
+    if (decoded != capacity)
+        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
+
+    compare_with_input(input_name, input_offset, dst, capacity);
+    toolrt::verify_buffer_free(VerifyBuffer::SRC);
+    toolrt::verify_buffer_free(VerifyBuffer::DST);
+}
+
+}  // namespace codec

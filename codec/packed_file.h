@@ -1,0 +1,32 @@
+// The packers' containers and their proof.
+//
+// A packed file is a few 32-bit little-endian header words (one of which
+// declares the original length) followed by the token stream. Both packers
+// write one through a temporary output and then prove it: they read the
+// committed file back, decode it into a buffer of the declared size and
+// compare that with the input read again.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+
+namespace codec {
+
+// Writes `header` and the stream of `input` from its current position to its
+// end as `final_name`, through a temporary output committed at the end.
+// Returns the bytes written, header included.
+std::int64_t write_packed_file(std::FILE* input, const char* final_name,
+                               std::initializer_list<std::uint32_t> header);
+
+struct PackedLayout {
+    unsigned header_words;  // words before the token stream
+    unsigned length_word;   // index of the word that declares the original length
+};
+
+// Proves that `packed_name` decodes to the bytes of `input_name` from
+// `input_offset` to its end. Ends the process through fail() otherwise.
+void verify_packed_file(const char* packed_name, PackedLayout layout,
+                        const char* input_name, std::int64_t input_offset);
+
+}  // namespace codec

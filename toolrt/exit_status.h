@@ -1,0 +1,44 @@
+// Exit statuses and messages of the packing tools, in one place.
+//
+// Every message is a printf format handed to fail(), which adds one more
+// "\n" of its own: a message that already ends in a newline is followed by an
+// empty line. The texts are the tools' interface with the build scripts that
+// call them, so they change only together with those scripts.
+#pragma once
+
+namespace toolrt {
+
+enum ExitStatus : int {
+    EXIT_OK = 0,
+    EXIT_USAGE = 1,   // wrong command line, or an input the tool refuses to touch
+    EXIT_OPEN = 2,    // a file cannot be opened or created
+    EXIT_MEMORY = 3,  // memory cannot be allocated
+    EXIT_DATA = 5,    // data or output error
+};
+
+// EXIT_USAGE
+inline constexpr char MSG_USAGE_APPPACK[] = "Usage: %s infile\n";
+inline constexpr char MSG_USAGE_LZSPACK[] = "Usage: %s infile [outfile]\n";
+inline constexpr char MSG_OUTPUT_IS_INPUT[] = "Can't write %s: it is the input file!\n";
+inline constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
+
+// EXIT_OPEN
+inline constexpr char MSG_CANT_OPEN_FILE[] = "Can't open file: %s!\n";
+inline constexpr char MSG_CANT_OPEN_TEMP[] = "Can't open temporary file!\n";
+
+// EXIT_MEMORY
+inline constexpr char MSG_NO_MEMORY_SRC[] = "Can't allocate memory %d bytes for src!\n";
+inline constexpr char MSG_NO_MEMORY_DST[] = "Can't allocate memory %d bytes for dst!\n";
+
+// EXIT_DATA
+inline constexpr char MSG_SHORT_WRITE[] = "Can't write correctly size\n";
+inline constexpr char MSG_CANT_RENAME[] = "Can't rename temporary file to %s!\n";
+inline constexpr char MSG_DECODE_UNDER_RUN[] = "Decode data error! under run.";
+inline constexpr char MSG_DECODE_OVER_RUN[] = "Decode data error! over run.";
+inline constexpr char MSG_DECODE_TRUNCATED[] = "Decode data error! stream ends without its end mark.";
+inline constexpr char MSG_DECODE_SIZE[] = "Can't decode correctly!\n\torg_size = %d, decode_size = %d\n";
+inline constexpr char MSG_DECODE_MISMATCH[] = "Can't decode correctly!\n";
+inline constexpr char MSG_INPUT_TOO_LARGE[] = "Can't pack %s: 2 GiB or more is too large!\n";
+inline constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
+
+}  // namespace toolrt

@@ -1,0 +1,25 @@
+// Small helpers for the packers' inputs and fixed-size fields.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace toolrt {
+
+// Containers store sizes as 32-bit signed words, so no input may reach 2 GiB.
+inline constexpr std::int64_t MAX_INPUT_SIZE = INT32_MAX;
+
+// Length of the file behind `stream`, or -1 if it cannot be found. The
+// stream's position is the same afterwards.
+std::int64_t file_length(std::FILE* stream);
+
+// Opens `path` for binary reading. Anything but a regular file that opens
+// fails with EXIT_OPEN and MSG_CANT_OPEN_FILE: a directory "opens" here but
+// cannot be read.
+std::FILE* open_input(const char* path);
+
+// 32-bit little-endian words, the unit of every header field.
+void write_le32(std::FILE* stream, std::uint32_t value);
+std::uint32_t read_le32(std::FILE* stream);
+
+}  // namespace toolrt
