@@ -5,6 +5,18 @@
 #include "toolrt/fail.h"
 
 namespace codec {
+namespace {
+
+void count(DecodeStats* stats, TokenClass token, unsigned length, std::size_t distance)
+{
+    if (stats == nullptr)
+        return;
+    stats->tokens[token] += 1;
+    stats->bytes[token] += length;
+    stats->distance_sum += distance;
+}
+
+}  // namespace
 
 // Every bound of the decoder goes through this guard.
 #define DECODE_CHECK(condition, failure)                          \
@@ -14,7 +26,8 @@ namespace codec {
     } while (0)
 
 DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t source_size,
-                                   std::uint8_t* destination, std::size_t capacity)
+                                   std::uint8_t* destination, std::size_t capacity,
+                                   DecodeStats* stats)
 {
     const std::uint8_t* in = source;
     const std::uint8_t* const in_end = source + source_size;
@@ -33,20 +46,24 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
         DECODE_CHECK(in_end - in >= 1, DecodeError::TRUNCATED);
         unsigned lead = *in++;
 
+        TokenClass token;
         unsigned length;
         unsigned d;
         if (flags & 1) {
             if (lead >= 0x80) {
                 DECODE_CHECK(out < out_end, DecodeError::OVER_RUN);
                 *out++ = static_cast<std::uint8_t>(lead);
+                count(stats, LITERAL_HIGH, 1, 0);
                 continue;
             }
-            if (lead >= 0x40) {  // MATCH_4
+            if (lead >= 0x40) {
                 DECODE_CHECK(in_end - in >= 1, DecodeError::TRUNCATED);
+                token = MATCH_4;
                 length = 4;
                 d = (lead & 0x3F) << 8 | *in++;
-            } else {  // MATCH_FAR
+            } else {
                 DECODE_CHECK(in_end - in >= 2, DecodeError::TRUNCATED);
+                token = MATCH_FAR;
                 d = lead << 8 | in[0];
                 length = in[1] + 5u;
                 in += 2;
@@ -55,15 +72,20 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
             if (lead < 0x80) {
                 DECODE_CHECK(out < out_end, DecodeError::OVER_RUN);
                 *out++ = static_cast<std::uint8_t>(lead);
+                count(stats, LITERAL_LOW, 1, 0);
                 continue;
             }
-            if (lead == END_MARK_BYTE)
+            if (lead == END_MARK_BYTE) {
+                count(stats, END_MARK, 0, 0);
                 return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - destination)};
+            }
             DECODE_CHECK(in_end - in >= 1, DecodeError::TRUNCATED);
-            if (lead < 0xC0) {  // MATCH_3
+            if (lead < 0xC0) {
+                token = MATCH_3;
                 length = 3;
                 d = (lead & 0x3F) << 8 | *in++;
-            } else {  // MATCH_NEAR; low bits 7 decode as length 12, never written
+            } else {  // low bits 7 decode as length 12, which is never written
+                token = MATCH_NEAR;
                 length = (lead & 7) + 5;
                 d = (lead & 0x38) << 5 | *in++;
             }
@@ -77,6 +99,7 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
         for (unsigned i = 0; i < length; ++i)
             out[i] = from[i];
         out += length;
+        count(stats, token, length, distance);
     }
 }
 

@@ -22,10 +22,19 @@ struct DecodeResult {
     std::size_t produced;  // bytes written to destination before the end or the error
 };
 
+// What a stream is made of, counted during decoding.
+struct DecodeStats {
+    std::uint64_t tokens[7];       // per TokenClass (END_MARK counts the end mark)
+    std::uint64_t bytes[7];        // output bytes each class produced
+    std::uint64_t distance_sum;    // over all matches
+};
+
 // The decoder's core: reports what went wrong instead of ending the process,
-// for tests, fuzzers and tools that check images of their own.
+// for tests, fuzzers and tools that check images of their own. With `stats`,
+// it also counts the tokens it decodes (into a zeroed DecodeStats).
 DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t source_size,
-                                   std::uint8_t* destination, std::size_t capacity);
+                                   std::uint8_t* destination, std::size_t capacity,
+                                   DecodeStats* stats = nullptr);
 
 // The packers' decoder: returns the number of bytes produced up to the end
 // mark, or ends the process with EXIT_DATA and the decode error's message.

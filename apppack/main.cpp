@@ -1,0 +1,86 @@
+// apppack: splits an application executable into its header record and its
+// compressed body, and proves the compressed body.
+//
+// The executable is a 2048-byte header followed by the body. Out of it come
+//   app_head.bin  the 60-byte record at header offset 16, as it stands;
+//   zq_app.bin    the body length (32-bit little-endian), then the body's
+//                 token stream.
+// Both names are fixed and lie in the current directory.
+#include "codec/packed_file.h"
+#include "toolrt/exit_status.h"
+#include "toolrt/fail.h"
+#include "toolrt/file_io.h"
+#include "toolrt/ratio.h"
+#include "toolrt/temp_output.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+using namespace toolrt;
+
+constexpr char HEAD_NAME[] = "app_head.bin";
+constexpr char IMAGE_NAME[] = "zq_app.bin";
+constexpr int HEADER_SIZE = 2048;
+constexpr int RECORD_OFFSET = 16;
+constexpr int RECORD_SIZE = 60;
+constexpr codec::PackedLayout IMAGE_LAYOUT = {1, 0};
+
+static_assert(RECORD_OFFSET + RECORD_SIZE <= HEADER_SIZE);
+
+// The outputs have fixed names: refuse an input that is one of them.
+void refuse_to_overwrite_input(const char* infile)
+{
+    for (const char* output : {HEAD_NAME, IMAGE_NAME}) {
+        std::error_code error;
+        if (std::filesystem::equivalent(infile, output, error))
+            fail(EXIT_USAGE, MSG_OUTPUT_IS_INPUT, output);
+    }
+}
+
+// The body's length, refused before any output if it cannot be packed.
+std::uint32_t checked_body_length(std::FILE* input, const char* infile)
+{
+    std::int64_t length = file_length(input);
+    if (length < 0)
+        fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, infile);
+    if (length > MAX_INPUT_SIZE)
+        fail(EXIT_DATA, MSG_INPUT_TOO_LARGE, infile);
+    if (length < HEADER_SIZE)
+        fail(EXIT_DATA, MSG_INPUT_TOO_SHORT, infile);
+    return static_cast<std::uint32_t>(length - HEADER_SIZE);
+}
+
+// Reads the header, leaving the input at the body, and commits its record.
+void write_header_record(std::FILE* input)
+{
+    unsigned char header[HEADER_SIZE] = {};
+    std::fread(header, 1, sizeof header, input);
+    std::FILE* out = temp_output_open(HEAD_NAME);
+    std::fwrite(header + RECORD_OFFSET, 1, RECORD_SIZE, out);
+    temp_output_commit();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        fail(EXIT_USAGE, MSG_USAGE_APPPACK, argv[0]);
+    const char* infile = argv[1];
+
+    std::FILE* input = open_input(infile);
+    refuse_to_overwrite_input(infile);
+    std::uint32_t body_length = checked_body_length(input, infile);
+
+    write_header_record(input);
+    std::int64_t written = codec::write_packed_file(input, IMAGE_NAME, {body_length});
+    std::fclose(input);
+    print_ratio(infile, body_length, written);
+    std::fflush(stdout);
+
+    codec::verify_packed_file(IMAGE_NAME, IMAGE_LAYOUT, infile, HEADER_SIZE);
+    return EXIT_OK;
+}

@@ -1,0 +1,32 @@
+// Running the codec on bytes in memory: the encoder reads and the writer
+// writes standard streams, so the tests hand them in-memory ones.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytes_of(const std::string& text);
+Bytes from_hex(const std::string& hex);  // "00 61 FF" or "0061ff"
+std::string to_hex(const Bytes& bytes);  // "00 61 FF"
+
+// The token stream encode_stream writes for `input`.
+Bytes encode(const Bytes& input);
+
+// One match or literal as the stream carries it.
+struct Token {
+    bool is_match;
+    std::uint8_t literal;
+    int length;
+    int distance;
+};
+
+// Parses a well-formed stream into its tokens (no end mark); fails the
+// current test on anything malformed.
+std::vector<Token> parse_tokens(const Bytes& stream);
+
+}  // namespace testing_support

@@ -1,0 +1,27 @@
+// Runs a built program as a user would and captures what it did.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct RunResult {
+    int status = -1;  // exit status, or -1 if a signal ended it
+    int signal = 0;   // the signal that ended it, or 0
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    // Runs in the child just before exec: limits, signal dispositions.
+    std::function<void()> child_setup;
+};
+
+// Runs `program` with `args` in `directory` and waits for it.
+RunResult run_program(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& directory, const RunOptions& options = {});
+
+}  // namespace testing_support
