@@ -1,0 +1,150 @@
+// apppack as a user runs it.
+#include "tests/support/run_program.h"
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::bytes_of;
+using testing_support::from_hex;
+using testing_support::run_program;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+RunResult apppack(const ScratchDir& dir, const std::vector<std::string>& args)
+{
+    return run_program(APPPACK_PATH, args, dir.path());
+}
+
+// A 2048-byte header whose every byte is distinct from the record's
+// neighbours, followed by `body`.
+Bytes executable(const Bytes& body, unsigned seed = 1)
+{
+    std::mt19937 rng(seed);
+    Bytes exe(2048 + body.size());
+    for (std::size_t i = 0; i < 2048; ++i)
+        exe[i] = static_cast<std::uint8_t>(rng());
+    std::copy(body.begin(), body.end(), exe.begin() + 2048);
+    return exe;
+}
+
+TEST(Apppack, SplitsTheHeaderRecordFromTheCompressedBody)
+{
+    ScratchDir dir;
+    Bytes exe = executable(bytes_of("abc"));
+    dir.write("app.exe", exe);
+    RunResult run = apppack(dir, {"app.exe"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "     app.exe:        3 -->        9  [300.00%]\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(dir.read("zq_app.bin"), from_hex("03 00 00 00 00 61 62 63 FF"));
+    EXPECT_EQ(dir.read("app_head.bin"), Bytes(exe.begin() + 16, exe.begin() + 76));
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"app.exe", "app_head.bin", "zq_app.bin"}));
+}
+
+TEST(Apppack, PacksAnEmptyBody)
+{
+    ScratchDir dir;
+    dir.write("app.exe", executable({}));
+    RunResult run = apppack(dir, {"app.exe"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.read("zq_app.bin"), from_hex("00 00 00 00 00 FF"));
+    EXPECT_EQ(run.out, "     app.exe:        0 -->        6  [--.--%]\n");
+}
+
+TEST(Apppack, KeepsHeaderBytesOutsideTheRecordOutOfBothOutputs)
+{
+    // Header bytes outside 16-75 are 0xEE, found nowhere else.
+    Bytes exe(2048, 0xEE);
+    for (int i = 16; i < 76; ++i)
+        exe[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    Bytes body = bytes_of("body bytes, body bytes, body bytes");
+    exe.insert(exe.end(), body.begin(), body.end());
+    ScratchDir dir;
+    dir.write("app.exe", exe);
+    ASSERT_EQ(apppack(dir, {"app.exe"}).status, 0);
+    for (const char* output : {"app_head.bin", "zq_app.bin"})
+        for (std::uint8_t b : dir.read(output))
+            EXPECT_NE(b, 0xEE) << output;
+}
+
+TEST(Apppack, ReplacesAndVerifiesBothOutputsOnASecondRun)
+{
+    ScratchDir dir;
+    dir.write("app.exe", executable(Bytes(100000, 'x'), 1));
+    ASSERT_EQ(apppack(dir, {"app.exe"}).status, 0);
+    Bytes second_exe = executable(bytes_of("second body"), 2);
+    dir.write("app.exe", second_exe);
+    RunResult run = apppack(dir, {"app.exe"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.read("app_head.bin"), Bytes(second_exe.begin() + 16, second_exe.begin() + 76));
+    EXPECT_EQ(dir.read("zq_app.bin")[0], 11);
+}
+
+TEST(Apppack, VerifiesALargeBody)
+{
+    std::mt19937 rng(3);
+    Bytes body(3u << 20);
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<std::uint8_t>(i % 64 < 24 ? rng() % 256 : 'A' + i % 13);
+    ScratchDir dir;
+    dir.write("big.exe", executable(body));
+    RunResult run = apppack(dir, {"big.exe"});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST(Apppack, PrintsUsageWithoutArguments)
+{
+    ScratchDir dir;
+    RunResult run = apppack(dir, {});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, std::string("Usage: ") + APPPACK_PATH + " infile\n\n");
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(Apppack, ReportsAMissingInputAndCreatesNothing)
+{
+    ScratchDir dir;
+    RunResult run = apppack(dir, {"missing.exe"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "Can't open file: missing.exe!\n\n");
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(Apppack, RefusesAnInputShorterThanItsHeaderAndKeepsEarlierOutputs)
+{
+    ScratchDir dir;
+    dir.write("app_head.bin", std::string("earlier head"));
+    dir.write("zq_app.bin", std::string("earlier image"));
+    for (std::size_t size : {0u, 1u, 2047u}) {
+        dir.write("short.exe", Bytes(size, 1));
+        RunResult run = apppack(dir, {"short.exe"});
+        EXPECT_EQ(run.status, 5) << size;
+        EXPECT_EQ(run.err, "Can't pack short.exe: shorter than its 2048-byte header!\n\n");
+    }
+    EXPECT_EQ(dir.read("app_head.bin"), bytes_of("earlier head"));
+    EXPECT_EQ(dir.read("zq_app.bin"), bytes_of("earlier image"));
+    EXPECT_EQ(dir.entries().size(), 3u);
+}
+
+TEST(Apppack, NeverTakesOneOfItsOutputsAsInput)
+{
+    ScratchDir dir;
+    Bytes image = executable(bytes_of("pretend image"));
+    dir.write("zq_app.bin", image);
+    dir.write("app_head.bin", image);
+    std::filesystem::create_symlink("zq_app.bin", dir / "link.exe");
+    for (const char* input : {"zq_app.bin", "./app_head.bin", "link.exe"}) {
+        RunResult run = apppack(dir, {input});
+        EXPECT_EQ(run.status, 1) << input;
+        EXPECT_NE(run.err.find("it is the input file!"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(dir.read("zq_app.bin"), image);
+    EXPECT_EQ(dir.read("app_head.bin"), image);
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// lzspack as a user runs it: the bytes it writes, what it prints, its exit
+// status, and the directory it leaves behind.
+#include "tests/support/run_program.h"
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::bytes_of;
+using testing_support::from_hex;
+using testing_support::run_program;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+RunResult lzspack(const ScratchDir& dir, const std::vector<std::string>& args)
+{
+    return run_program(LZSPACK_PATH, args, dir.path());
+}
+
+TEST(Lzspack, PacksAnEmptyFileIntoTenBytes)
+{
+    ScratchDir dir;
+    dir.write("empty.dat", Bytes{});
+    RunResult run = lzspack(dir, {"empty.dat"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.read("empty.lzs"), from_hex("01 00 00 00 00 00 00 00 00 FF"));
+    EXPECT_EQ(run.out, "   empty.dat:        0 -->       10  [--.--%]\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Lzspack, PacksThreeBytesAndPrintsTheRatioLine)
+{
+    ScratchDir dir;
+    dir.write("x.bin", std::string("abc"));
+    RunResult run = lzspack(dir, {"x.bin"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.read("x.lzs"), from_hex("01 00 00 00 03 00 00 00 00 61 62 63 FF"));
+    EXPECT_EQ(run.out, "       x.bin:        3 -->       13  [433.33%]\n");
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.bin", "x.lzs"}));
+}
+
+TEST(Lzspack, IgnoresASecondArgument)
+{
+    ScratchDir dir;
+    dir.write("x.bin", std::string("abc"));
+    RunResult run = lzspack(dir, {"x.bin", "y.out"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.bin", "x.lzs"}));
+}
+
+TEST(Lzspack, ReplacesAnExistingOutput)
+{
+    ScratchDir dir;
+    dir.write("x.bin", std::string("abc"));
+    dir.write("x.lzs", Bytes(5000, 0x55));
+    EXPECT_EQ(lzspack(dir, {"x.bin"}).status, 0);
+    EXPECT_EQ(dir.read("x.lzs").size(), 13u);
+}
+
+TEST(Lzspack, WritesTheOutputBesideAnInputInAnotherDirectory)
+{
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "dir.v2");
+    std::filesystem::create_directory(dir / "sub");
+    dir.write("dir.v2/data", std::string("abc"));
+    dir.write("sub/x.bin", std::string("abc"));
+    EXPECT_EQ(lzspack(dir, {"dir.v2/data"}).status, 0);
+    EXPECT_EQ(lzspack(dir, {"sub/x.bin"}).status, 0);
+    EXPECT_TRUE(dir.exists("dir.v2/data.lzs"));
+    EXPECT_TRUE(dir.exists("sub/x.lzs"));
+}
+
+TEST(Lzspack, VerifiesInputsAcrossTheWindowsBoundaries)
+{
+    std::mt19937 rng(11);
+    for (std::size_t size : {16384u, 16644u, 16645u, 3u << 20}) {
+        ScratchDir dir;
+        Bytes input(size);
+        for (std::size_t i = 0; i < size; ++i)
+            input[i] = static_cast<std::uint8_t>(i % 97 < 40 ? 'a' + i % 7 : rng() % 256);
+        dir.write("in.bin", input);
+        RunResult run = lzspack(dir, {"in.bin"});
+        EXPECT_EQ(run.status, 0) << size << ": " << run.err;
+        Bytes packed = dir.read("in.lzs");
+        EXPECT_EQ(Bytes(packed.begin() + 4, packed.begin() + 8),
+                  (Bytes{static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+                         static_cast<std::uint8_t>(size >> 16), 0}));
+    }
+}
+
+TEST(Lzspack, PrintsUsageWithoutArguments)
+{
+    ScratchDir dir;
+    RunResult run = lzspack(dir, {});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, std::string("Usage: ") + LZSPACK_PATH + " infile [outfile]\n\n");
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(Lzspack, ReportsAMissingInputAndCreatesNothing)
+{
+    ScratchDir dir;
+    RunResult run = lzspack(dir, {"missing.bin"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "Can't open file: missing.bin!\n\n");
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(Lzspack, RefusesADirectoryAsInput)
+{
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "d.bin");
+    RunResult run = lzspack(dir, {"d.bin"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "Can't open file: d.bin!\n\n");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"d.bin"});
+}
+
+TEST(Lzspack, NeverOverwritesItsInput)
+{
+    ScratchDir dir;
+    Bytes original = bytes_of("not a packed file");
+    dir.write("x.lzs", original);
+    for (const char* input : {"x.lzs", "./x.lzs"}) {
+        RunResult run = lzspack(dir, {input});
+        EXPECT_EQ(run.status, 1) << input;
+        EXPECT_EQ(run.err, "Can't write " + std::string(input) + ": it is the input file!\n\n");
+    }
+    // The same file through links: hard.bin is x.lzs, and so is hard.lzs.
+    std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.bin");
+    std::filesystem::create_symlink("x.lzs", dir / "hard.lzs");
+    RunResult run = lzspack(dir, {"hard.bin"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Can't write hard.lzs: it is the input file!\n\n");
+    EXPECT_EQ(dir.read("x.lzs"), original);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.lzs", "hard.bin", "hard.lzs"}));
+}
+
+TEST(Lzspack, RefusesANameTooLongForItsOutput)
+{
+    ScratchDir dir;
+    std::string name(1021, 'n');
+    RunResult run = lzspack(dir, {name});
+    EXPECT_EQ(run.status, 2);  // no such file: the input is opened first
+    std::filesystem::create_directories(dir / std::string(200, 'd') / std::string(200, 'd') /
+                                        std::string(200, 'd') / std::string(200, 'd'));
+    std::string deep = std::string(200, 'd') + "/" + std::string(200, 'd') + "/" + std::string(200, 'd') + "/" +
+                       std::string(200, 'd') + "/" + std::string(200, 'f');
+    dir.write(deep, std::string("abc"));  // 1004 characters; with ".lzs" 1008: fits
+    EXPECT_EQ(lzspack(dir, {deep}).status, 0);
+    std::string deeper = deep + "ffffffffffffffffffff";  // 1024 with ".lzs": does not fit
+    dir.write(deeper, std::string("abc"));
+    run = lzspack(dir, {deeper});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Can't name the output of " + deeper + ": the name is too long!\n\n");
+    EXPECT_FALSE(dir.exists(deeper + ".lzs"));
+}
+
+}  // namespace
