@@ -41,7 +41,8 @@ Bytes encode(const Bytes& input)
     std::FILE* in = std::tmpfile();
     if (in == nullptr)
         throw std::runtime_error("tmpfile failed");
-    std::fwrite(input.data(), 1, input.size(), in);
+    if (!input.empty())
+        std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
 
     char* buffer = nullptr;
