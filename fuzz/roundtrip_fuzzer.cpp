@@ -1,0 +1,105 @@
+// Encodes arbitrary input through encode_stream and checks the stream it
+// writes: the writer's count is the stream's size, the end mark is its last
+// byte, every match has a distance of 1 to 16383 and a length of 3 to 260
+// (a MATCH_NEAR never 12), and the stream decodes back to the input exactly.
+//
+// Input: a shape byte, then the data. libFuzzer's inputs are short and
+// would never slide the 16 KB window, so two shapes stretch the data:
+//   0        the data as it is;
+//   1        the data repeated to 16384 + (next two bytes mod 32768) bytes,
+//            so the window slides and the hash buckets crowd;
+//   2        as 1, but every copy starts with its own index, so matches
+//            break at a different place in each copy.
+#include "codec/decoder.h"
+#include "memory_codec.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr std::size_t STRETCH_BASE = 16384;  // one whole window: always slides
+constexpr std::size_t STRETCH_MASK = 0x7FFF; // up to two more: longer adds time, not paths
+
+fuzzing::Bytes shape_input(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return {};
+    unsigned shape = data[0] % 3;
+    if (shape == 0 || size < 4)
+        return fuzzing::Bytes(data + 1, data + size);
+
+    std::size_t length = STRETCH_BASE + ((data[1] | static_cast<std::size_t>(data[2]) << 8) & STRETCH_MASK);
+    const std::uint8_t* pattern = data + 3;
+    std::size_t pattern_size = size - 3;
+    fuzzing::Bytes input(length);
+    for (std::size_t i = 0; i < length; ++i)
+        input[i] = pattern[i % pattern_size];
+    if (shape == 2)
+        for (std::size_t copy = 0; copy * pattern_size < length; ++copy)
+            input[copy * pattern_size] = static_cast<std::uint8_t>(copy);
+    return input;
+}
+
+// Walks the tokens of an encoder-made stream. Aborts on anything the
+// encoder must not write; returns the stream's size up to its end mark.
+std::size_t check_tokens(const fuzzing::Bytes& stream)
+{
+    std::size_t at = 0;
+    auto next = [&]() -> unsigned {
+        if (at >= stream.size())
+            std::abort();
+        return stream[at++];
+    };
+    auto check_match = [](unsigned length, unsigned distance) {
+        if (length < 3 || length > 260 || distance < 1 || distance > 16383)
+            std::abort();
+    };
+    for (;;) {
+        unsigned flags = next();
+        for (unsigned i = 0; i < 8; ++i) {
+            unsigned lead = next();
+            bool flag = (flags >> i) & 1;
+            if (!flag && lead == 0xFF)
+                return at;
+            if (flag ? lead >= 0x80 : lead < 0x80)
+                continue;  // a literal
+            if (!flag && lead < 0xC0) {
+                check_match(3, ((lead & 0x3F) << 8 | next()) + 1);
+            } else if (!flag) {
+                if ((lead & 7) == 7)
+                    std::abort();  // MATCH_NEAR of length 12: the writer never makes one
+                check_match((lead & 7) + 5, ((lead & 0x38) << 5 | next()) + 1);
+            } else if (lead >= 0x40) {
+                check_match(4, ((lead & 0x3F) << 8 | next()) + 1);
+            } else {
+                unsigned distance = (lead << 8 | next()) + 1;
+                check_match(next() + 5, distance);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzzing::Bytes input = shape_input(data, size);
+    fuzzing::EncodedStream encoded = fuzzing::encode_bytes(input.data(), input.size());
+    const fuzzing::Bytes& stream = encoded.stream;
+    if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
+        std::abort();
+    if (check_tokens(stream) != stream.size())
+        std::abort();
+
+    auto decoded = std::make_unique<std::uint8_t[]>(input.size());
+    codec::DecodeResult result =
+        codec::decode_tokens_checked(stream.data(), stream.size(), decoded.get(), input.size());
+    if (result.error != codec::DecodeError::NONE || result.produced != input.size() ||
+        (!input.empty() && std::memcmp(decoded.get(), input.data(), input.size()) != 0))
+        std::abort();
+    return 0;
+}
