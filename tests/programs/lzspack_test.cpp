@@ -161,3 +161,24 @@ TEST(Lzspack, RefusesANameTooLongForItsOutput)
 }
 
 }  // namespace
+
+namespace {
+
+// A sparse file: 2 GiB long, no disk used.
+void make_sparse(const ScratchDir& dir, const std::string& name, std::uintmax_t size)
+{
+    dir.write(name, Bytes{});
+    std::filesystem::resize_file(dir / name, size);
+}
+
+TEST(Lzspack, RefusesAnInputOfTwoGibibytesBeforeWritingAnything)
+{
+    ScratchDir dir;
+    make_sparse(dir, "huge.bin", std::uintmax_t{1} << 31);
+    RunResult run = lzspack(dir, {"huge.bin"});
+    EXPECT_EQ(run.status, 5);
+    EXPECT_EQ(run.err, "Can't pack huge.bin: 2 GiB or more is too large!\n\n");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"huge.bin"});
+}
+
+}  // namespace
