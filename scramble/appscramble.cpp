@@ -1,0 +1,64 @@
+// appscramble: scrambles zq_app.bin into zq_app2.bin, the loader's
+// 204800-byte application image.
+//
+// zq_app.bin is laid over the built-in image from byte 0. Then words 1 to
+// 1506 (bytes 4 to 6027) are XORed with two alternating keys, APP_KEY_A on
+// the odd words and APP_KEY_B on the even ones; this span is fixed, so where
+// the input is shorter it scrambles built-in bytes too. Everything from byte
+// 6028 on is copied unchanged. Word 0, the body length in zq_app.bin, is
+// cleared. Without zq_app.bin the output is the built-in image with word 0
+// cleared and nothing XORed.
+//
+// Arguments are ignored; it prints nothing unless it fails.
+#include "scramble/image.h"
+#include "scramble/image_file.h"
+#include "scramble/messages.h"
+#include "scramble/stop.h"
+
+#include <cstdint>
+
+namespace {
+
+using namespace scramble;
+
+constexpr char INPUT_NAME[] = "zq_app.bin";
+constexpr char OUTPUT_NAME[] = "zq_app2.bin";
+constexpr std::size_t IMAGE_SIZE = 204800;  // the loader's fixed slot for zq_app2.bin
+constexpr std::uint32_t APP_KEY_A = 0x6B2D94E1;
+constexpr std::uint32_t APP_KEY_B = 0x15C7A3F8;
+constexpr std::size_t LENGTH_WORD = 0;
+constexpr std::size_t FIRST_SCRAMBLED_WORD = 1;
+constexpr std::size_t SCRAMBLED_PAIRS = 753;  // bytes 4 to 6027
+
+static_assert((FIRST_SCRAMBLED_WORD + 2 * SCRAMBLED_PAIRS) * 4 == 6028);
+static_assert(6028 <= IMAGE_SIZE && IMAGE_SIZE % 4 == 0);
+
+std::uint8_t g_image[IMAGE_SIZE];
+
+void scramble_input(std::span<std::uint8_t> image)
+{
+    if (!read_optional_input(INPUT_NAME, image))
+        return;
+    for (std::size_t k = 0; k < SCRAMBLED_PAIRS; ++k) {
+        xor_word(image, FIRST_SCRAMBLED_WORD + 2 * k, APP_KEY_A);
+        xor_word(image, FIRST_SCRAMBLED_WORD + 2 * k + 1, APP_KEY_B);
+    }
+}
+
+void write_output(std::span<const std::uint8_t> image)
+{
+    if (!write_image_file(OUTPUT_NAME, image))
+        stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
+}
+
+}  // namespace
+
+int main()
+{
+    std::span<std::uint8_t> image(g_image);
+    fill_builtin_image(image);
+    scramble_input(image);
+    set_word(image, LENGTH_WORD, 0);
+    write_output(image);
+    return EXIT_OK;
+}

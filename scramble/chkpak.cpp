@@ -1,0 +1,75 @@
+// chkpak: scrambles chkps.lzs into chkps.pak, the loader's 3600-byte image.
+//
+// chkps.pak, in 32-bit little-endian words:
+//   word 0          n, the words taken from chkps.lzs: its length rounded
+//                   up to a whole word, over 4
+//   word 1          CHK_KEY
+//   words 2..n-1    words 2..n-1 of chkps.lzs, each XORed with CHK_KEY
+//   words n..899    the built-in image
+// Words 0 and 1 of chkps.lzs (its format word and original length) give way
+// to n and the key: the token stream behind them ends with its own end mark,
+// so the loader needs neither. A partial last word is XORed whole, built-in
+// bytes included. Without chkps.lzs no words are taken: word 0 is 0 and the
+// rest is the built-in image behind the key.
+//
+// Arguments are ignored. Its one message, when chkps.pak cannot be created,
+// goes to stdout.
+#include "scramble/image.h"
+#include "scramble/image_file.h"
+#include "scramble/messages.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+using namespace scramble;
+
+constexpr char INPUT_NAME[] = "chkps.lzs";
+constexpr char OUTPUT_NAME[] = "chkps.pak";
+constexpr std::size_t IMAGE_SIZE = 3600;  // the loader's fixed slot for chkps.pak
+constexpr std::uint32_t CHK_KEY = 0x3C5A1E97;
+constexpr std::size_t COUNT_WORD = 0;
+constexpr std::size_t KEY_WORD = 1;
+
+static_assert(IMAGE_SIZE % 4 == 0, "the image is whole words");
+
+std::uint8_t g_image[IMAGE_SIZE];
+
+// Lays chkps.lzs over the image and scrambles its words; returns their count.
+std::uint32_t scramble_input(std::span<std::uint8_t> image)
+{
+    std::optional<std::size_t> length = read_optional_input(INPUT_NAME, image);
+    if (!length)
+        return 0;
+    std::size_t words = (*length + 3) / 4;
+    for (std::size_t k = 0; k < words; ++k)
+        xor_word(image, k, CHK_KEY);
+    return static_cast<std::uint32_t>(words);
+}
+
+void write_header(std::span<std::uint8_t> image, std::uint32_t words)
+{
+    set_word(image, KEY_WORD, CHK_KEY);
+    set_word(image, COUNT_WORD, words);
+}
+
+int write_output(std::span<const std::uint8_t> image)
+{
+    if (write_image_file(OUTPUT_NAME, image))
+        return EXIT_OK;
+    std::fputs(MSG_CANT_CREATE_PAK, stdout);
+    return EXIT_CANT_CREATE_PAK;
+}
+
+}  // namespace
+
+int main()
+{
+    std::span<std::uint8_t> image(g_image);
+    fill_builtin_image(image);
+    std::uint32_t words = scramble_input(image);
+    write_header(image, words);
+    return write_output(image);
+}

@@ -1,0 +1,36 @@
+// A scrambler's files: its optional input and its whole-image output.
+//
+// The input is laid over the start of the image. A missing input is not an
+// error: the image keeps its built-in content. Any other trouble with it is,
+// and ends the run before the output is touched: an input that exists but
+// cannot be opened or read, and one longer than the image, which would be cut
+// and reach the loader without the end mark of its token stream.
+//
+// The output never appears half-written. It goes to a fresh temporary file
+// beside its final name and is renamed onto that name only once written and
+// closed, so a full disk or any other failure leaves the previous output as
+// it was and no temporary file behind. SIGINT, SIGTERM and SIGHUP are held
+// off while the temporary file exists, so they cannot strand it either.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace scramble {
+
+// Reads the file `name` into the start of `image` and returns its length, or
+// nothing if no file of that name exists. Ends the process with EXIT_OPEN if
+// the file cannot be opened, and with EXIT_DATA if it cannot be read or is
+// longer than the image.
+std::optional<std::size_t> read_optional_input(const char* name, std::span<std::uint8_t> image);
+
+// Writes the whole image as the file `name`. Returns false if the output
+// cannot be created: no file can be made in the directory, or the name
+// belongs to something a file cannot replace, such as a directory; nothing
+// has changed then. Ends the process with EXIT_DATA if the write or the close
+// fails.
+bool write_image_file(const char* name, std::span<const std::uint8_t> image);
+
+}  // namespace scramble

@@ -1,0 +1,308 @@
+// chkpak and appscramble as a user runs them: the bytes of their images,
+// their messages and statuses, and what they leave in the directory.
+#include "tests/programs/scramble_model.h"
+#include "tests/support/run_program.h"
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace scramble_model;
+using testing_support::from_hex;
+using testing_support::run_program;
+using testing_support::RunOptions;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+namespace fs = std::filesystem;
+
+constexpr uid_t NOBODY = 65534;
+constexpr rlim_t FILE_SIZE_LIMIT = 1000;  // below both images: their write must fail
+constexpr fs::perms READ_ONLY_DIR = static_cast<fs::perms>(0555);
+constexpr fs::perms OWNERS_DIR = static_cast<fs::perms>(0755);  // others may look, not create
+constexpr fs::perms READABLE_FILE = static_cast<fs::perms>(0644);
+
+RunResult run(const char* program, const ScratchDir& dir, const RunOptions& options = {})
+{
+    return run_program(program, {}, dir.path(), options);
+}
+
+// Random bytes, so that no input byte is mistaken for the filler.
+Bytes input_bytes(std::size_t size, unsigned seed = 7)
+{
+    std::mt19937 rng(seed);
+    Bytes bytes(size);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(rng());
+    return bytes;
+}
+
+// Root writes into read-only directories and reads unreadable files, so
+// when the tests run as root the program runs as nobody instead.
+void run_unprivileged()
+{
+    if (geteuid() != 0)
+        return;
+    if (setgroups(0, nullptr) != 0 || setgid(NOBODY) != 0 || setuid(NOBODY) != 0)
+        _exit(125);
+}
+
+// A full disk as the program sees it: writes past the limit fail.
+void limit_file_size()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = {FILE_SIZE_LIMIT, FILE_SIZE_LIMIT};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// chkps.pak for `input`: the input over the filler, the words it covers
+// XORed, then the count and the key in words 0 and 1.
+void expect_pak_of(const Bytes& pak, const Bytes& input)
+{
+    ASSERT_EQ(pak.size(), PAK_SIZE);
+    Bytes expected = overlay(input, PAK_SIZE);
+    set_word(expected, 0, static_cast<std::uint32_t>((input.size() + 3) / 4));
+    set_word(expected, 1, CHK_KEY);
+    EXPECT_EQ(unscramble_pak(pak), expected);
+}
+
+// zq_app2.bin for `input`: unscrambled, it is the input over the filler
+// with word 0 cleared.
+void expect_app_of(const Bytes& app, const Bytes& input)
+{
+    ASSERT_EQ(app.size(), APP_SIZE);
+    Bytes expected = overlay(input, APP_SIZE);
+    set_word(expected, 0, 0);
+    EXPECT_EQ(unscramble_app(app), expected);
+}
+
+TEST(Chkpak, ScramblesATenByteInputAsThreeWords)
+{
+    ScratchDir dir;
+    dir.write("chkps.lzs", from_hex("01 00 00 00 2A 00 00 00 C3 5E"));
+    RunResult result = run(CHKPAK_PATH, dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+
+    Bytes pak = dir.read("chkps.pak");
+    ASSERT_EQ(pak.size(), PAK_SIZE);
+    EXPECT_EQ(word(pak, 0), 3u);
+    EXPECT_EQ(word(pak, 1), CHK_KEY);
+    // Input bytes 8-9, then filler bytes 10-11 (0x0A, 0x0B), XORed whole.
+    EXPECT_EQ(word(pak, 2), 0x0B0A5EC3u ^ CHK_KEY);
+    Bytes filler = builtin_image(PAK_SIZE);
+    EXPECT_TRUE(std::equal(pak.begin() + 12, pak.end(), filler.begin() + 12));
+}
+
+TEST(Chkpak, GivesBackTheInputWhenWordsTwoOnAreXoredWithWordOne)
+{
+    for (std::size_t size : {0, 1, 4, 5, 7, 8, 9, 11, 12, 13, 1000, 3595, 3596, 3597, 3599}) {
+        SCOPED_TRACE(size);
+        ScratchDir dir;
+        Bytes input = input_bytes(size);
+        dir.write("chkps.lzs", input);
+        ASSERT_EQ(run(CHKPAK_PATH, dir).status, 0);
+        expect_pak_of(dir.read("chkps.pak"), input);
+    }
+}
+
+TEST(Chkpak, TakesAllNineHundredWordsOfAnInputThatFillsTheImage)
+{
+    ScratchDir dir;
+    Bytes input = input_bytes(PAK_SIZE);
+    dir.write("chkps.lzs", input);
+    ASSERT_EQ(run(CHKPAK_PATH, dir).status, 0);
+    Bytes pak = dir.read("chkps.pak");
+    EXPECT_EQ(word(pak, 0), 900u);
+    expect_pak_of(pak, input);
+}
+
+TEST(Chkpak, WritesTheFillerBehindACountOfZeroWhenChkpsLzsIsMissing)
+{
+    ScratchDir dir;
+    RunResult result = run(CHKPAK_PATH, dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out + result.err, "");
+    Bytes expected = builtin_image(PAK_SIZE);
+    set_word(expected, 0, 0);
+    set_word(expected, 1, CHK_KEY);
+    EXPECT_EQ(dir.read("chkps.pak"), expected);
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"chkps.pak"});
+}
+
+TEST(Appscramble, ScramblesTheFillerBehindAFourByteInput)
+{
+    ScratchDir dir;
+    dir.write("zq_app.bin", from_hex("10 20 30 40"));
+    RunResult result = run(APPSCRAMBLE_PATH, dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out + result.err, "");
+
+    Bytes app = dir.read("zq_app2.bin");
+    ASSERT_EQ(app.size(), APP_SIZE);
+    EXPECT_EQ(word(app, 0), 0u);
+    EXPECT_EQ(word(app, 1), 0x07060504u ^ APP_KEY_A);
+    EXPECT_EQ(word(app, 2), 0x0B0A0908u ^ APP_KEY_B);
+    EXPECT_EQ(word(app, 1505), 0xFAF9F8F7u ^ APP_KEY_A);  // bytes 6020-6023
+    EXPECT_EQ(word(app, 1506), 0x03020100u ^ APP_KEY_B);  // bytes 6024-6027
+    Bytes filler = builtin_image(APP_SIZE);
+    EXPECT_TRUE(std::equal(app.begin() + 6028, app.end(), filler.begin() + 6028));
+    expect_app_of(app, from_hex("10 20 30 40"));
+}
+
+TEST(Appscramble, GivesBackTheInputWhenTheKeyPatternIsAppliedAgain)
+{
+    for (std::size_t size : {5, 100, 6024, 6027, 6028, 6029, 50000, 204799, 204800}) {
+        SCOPED_TRACE(size);
+        ScratchDir dir;
+        Bytes input = input_bytes(size);
+        dir.write("zq_app.bin", input);
+        ASSERT_EQ(run(APPSCRAMBLE_PATH, dir).status, 0);
+        expect_app_of(dir.read("zq_app2.bin"), input);
+    }
+}
+
+TEST(Appscramble, WritesTheFillerWithWordZeroClearedWhenZqAppBinIsMissing)
+{
+    ScratchDir dir;
+    RunResult result = run(APPSCRAMBLE_PATH, dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out + result.err, "");
+    Bytes expected = builtin_image(APP_SIZE);
+    set_word(expected, 0, 0);
+    EXPECT_EQ(dir.read("zq_app2.bin"), expected);
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"zq_app2.bin"});
+}
+
+// What the two scramblers share in their dealings with files, and how each
+// reports an output it cannot create.
+struct Scrambler {
+    const char* name;
+    const char* path;
+    const char* input;
+    const char* output;
+    std::size_t image_size;
+    int cant_create_status;
+    std::string cant_create_out;
+    std::string cant_create_err;
+};
+
+void PrintTo(const Scrambler& tool, std::ostream* os) { *os << tool.name; }
+
+class ScramblerFiles : public testing::TestWithParam<Scrambler> {
+protected:
+    const Scrambler& tool() const { return GetParam(); }
+
+    // A first run that leaves an output a failed run must not touch.
+    Bytes earlier_output()
+    {
+        dir_.write(tool().input, input_bytes(20, 1));
+        EXPECT_EQ(run(tool().path, dir_).status, 0);
+        return dir_.read(tool().output);
+    }
+
+    void expect_cant_create(const RunResult& result) const
+    {
+        EXPECT_EQ(result.status, tool().cant_create_status);
+        EXPECT_EQ(result.out, tool().cant_create_out);
+        EXPECT_EQ(result.err, tool().cant_create_err);
+    }
+
+    ScratchDir dir_;
+};
+
+TEST_P(ScramblerFiles, ReplacesAnEarlierOutputWithOneImageReadableByAll)
+{
+    dir_.write(tool().output, input_bytes(300000));
+    dir_.write(tool().input, input_bytes(64));
+    RunOptions options;
+    options.child_setup = [] { umask(022); };
+    ASSERT_EQ(run(tool().path, dir_, options).status, 0);
+    EXPECT_EQ(fs::file_size(dir_ / tool().output), tool().image_size);
+    EXPECT_EQ(fs::status(dir_ / tool().output).permissions(), READABLE_FILE);
+    EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
+}
+
+TEST_P(ScramblerFiles, CannotCreateAnOutputWhoseNameIsADirectory)
+{
+    dir_.write(tool().input, input_bytes(20));
+    fs::create_directory(dir_ / tool().output);
+    expect_cant_create(run(tool().path, dir_));
+    EXPECT_TRUE(fs::is_empty(dir_ / tool().output));
+    EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
+}
+
+TEST_P(ScramblerFiles, CannotCreateAnOutputInAReadOnlyDirectory)
+{
+    dir_.write(tool().input, input_bytes(20));
+    fs::permissions(dir_.path(), READ_ONLY_DIR);
+    RunOptions options;
+    options.child_setup = run_unprivileged;
+    expect_cant_create(run(tool().path, dir_, options));
+    EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});
+}
+
+TEST_P(ScramblerFiles, KeepsTheEarlierOutputWhenTheWriteFails)
+{
+    Bytes earlier = earlier_output();
+    dir_.write(tool().input, input_bytes(20, 2));
+    RunOptions options;
+    options.child_setup = limit_file_size;
+    RunResult result = run(tool().path, dir_, options);
+    EXPECT_EQ(result.status, 5);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Can't write " + std::string(tool().output) + ": File too large!\n");
+    EXPECT_EQ(dir_.read(tool().output), earlier);
+    EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
+}
+
+TEST_P(ScramblerFiles, RefusesAnInputLongerThanTheImageAndKeepsTheEarlierOutput)
+{
+    Bytes earlier = earlier_output();
+    dir_.write(tool().input, input_bytes(tool().image_size + 1));
+    RunResult result = run(tool().path, dir_);
+    EXPECT_EQ(result.status, 5);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Can't scramble " + std::string(tool().input) + ": longer than the " +
+                              std::to_string(tool().image_size) + "-byte image!\n");
+    EXPECT_EQ(dir_.read(tool().output), earlier);
+}
+
+TEST_P(ScramblerFiles, StopsWithoutOutputWhenTheInputExistsButCannotBeRead)
+{
+    fs::create_directory(dir_ / tool().input);
+    RunResult result = run(tool().path, dir_);
+    EXPECT_EQ(result.status, 5);
+    EXPECT_EQ(result.err, "Can't read " + std::string(tool().input) + ": Is a directory!\n");
+    fs::remove(dir_ / tool().input);
+
+    dir_.write(tool().input, input_bytes(20));
+    fs::permissions(dir_ / tool().input, fs::perms::none);
+    fs::permissions(dir_.path(), OWNERS_DIR);
+    RunOptions options;
+    options.child_setup = run_unprivileged;
+    result = run(tool().path, dir_, options);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "Can't open file: " + std::string(tool().input) + "!\n");
+    EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothTools, ScramblerFiles,
+    testing::Values(Scrambler{"chkpak", CHKPAK_PATH, "chkps.lzs", "chkps.pak", PAK_SIZE, 44,
+                              "fopen error! : Don't opend chkps.pak file. \n", ""},
+                    Scrambler{"appscramble", APPSCRAMBLE_PATH, "zq_app.bin", "zq_app2.bin", APP_SIZE, 2, "",
+                              "Can't open file: zq_app2.bin!\n"}),
+    [](const testing::TestParamInfo<Scrambler>& test) { return std::string(test.param.name); });
+
+}  // namespace
