@@ -36,7 +36,9 @@ std::string to_hex(const Bytes& bytes)
     return hex;
 }
 
-Bytes encode(const Bytes& input)
+Bytes encode(const Bytes& input) { return encode_with(input, codec::encode_stream); }
+
+Bytes encode_with(const Bytes& input, const Encoder& encoder)
 {
     std::FILE* in = std::tmpfile();
     if (in == nullptr)
@@ -49,7 +51,7 @@ Bytes encode(const Bytes& input)
     std::size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
     codec::TokenWriter writer = codec::make_token_writer(out, 0);
-    codec::encode_stream(in, writer);
+    encoder(in, writer);
     std::fclose(out);
     std::fclose(in);
 

@@ -2,7 +2,11 @@
 // writes standard streams, so the tests hand them in-memory ones.
 #pragma once
 
+#include "codec/token_stream.h"
+
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +20,10 @@ std::string to_hex(const Bytes& bytes);  // "00 61 FF"
 
 // The token stream encode_stream writes for `input`.
 Bytes encode(const Bytes& input);
+
+// The same through another encoder with encode_stream's signature.
+using Encoder = std::function<void(std::FILE*, codec::TokenWriter&)>;
+Bytes encode_with(const Bytes& input, const Encoder& encoder);
 
 // One match or literal as the stream carries it.
 struct Token {

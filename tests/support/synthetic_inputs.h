@@ -1,0 +1,41 @@
+// Generated inputs that stress the encoder's search: uniform noise over small
+// alphabets, repeated phrases with rare mutations, and inputs built against
+// its three-byte hash so that a whole window falls into a handful of buckets.
+//
+// Every generator is deterministic: the same size and seed give the same
+// bytes on every machine (the raw mt19937 sequence is fixed by the language).
+// Used by the tests and by the benchmark's corpus.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Bytes drawn uniformly from `symbols`.
+Bytes random_over(std::size_t size, const Bytes& symbols, std::uint32_t seed);
+
+// The first `count` of the symbols "acgt" and then other letters, so that 2
+// and 4 give the familiar low-entropy texts.
+Bytes letters(unsigned count);
+
+// `phrase` repeated, with about one byte in `mutation_interval` replaced by
+// a random one.
+Bytes mutated_phrase(std::size_t size, const std::string& phrase, unsigned mutation_interval,
+                     std::uint32_t seed);
+
+// Random bytes that differ only in their top three bits, which the hash
+// ignores in the first byte of a triple: 8 symbols, 64 buckets.
+Bytes top_bits_noise(std::size_t size, std::uint32_t seed);
+
+// A random bit sequence spread over the hash's overlapping bits: bit 0 of
+// byte i and bit 5 of byte i + 1 carry the same random bit, which cancels in
+// the hash of every triple but its last byte, so the whole input falls into
+// two buckets while its content is as rich as random binary text.
+Bytes overlapping_bits(std::size_t size, std::uint32_t seed);
+
+}  // namespace testing_support

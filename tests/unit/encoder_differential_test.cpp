@@ -1,0 +1,114 @@
+// The tuned encoder writes exactly the stream of the plain reference encoder,
+// byte for byte, on inputs chosen to reach every corner of the search: sizes
+// around the reads and slides of the window, alphabets from one symbol to
+// 256, long repeats with rare mutations, inputs built against the hash so
+// that buckets crowd and the search skips and retries, and inputs whose end
+// leaves stale bytes of an earlier read in the window.
+#include "tests/reference/plain_encoder.h"
+#include "tests/support/memory_stream.h"
+#include "tests/support/synthetic_inputs.h"
+
+#include "codec/encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testing_support;
+
+struct Case {
+    std::string name;
+    Bytes input;
+};
+
+void add(std::vector<Case>& cases, std::string name, Bytes input)
+{
+    cases.push_back({std::move(name) + "_" + std::to_string(input.size()), std::move(input)});
+}
+
+Bytes concat(const std::vector<Bytes>& parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes all_bytes()
+{
+    Bytes symbols(256);
+    for (unsigned i = 0; i < 256; ++i)
+        symbols[i] = static_cast<std::uint8_t>(i);
+    return symbols;
+}
+
+const std::string PHRASE = "the window slides and every chain is rebased; ";
+
+std::vector<Case> make_cases()
+{
+    std::vector<Case> cases;
+    // Around the first read (16644), the slides (every 16384) and empty input.
+    const std::size_t sizes[] = {0, 1, 2, 3, 16383, 16384, 16385, 16643, 16644, 16645, 32768, 49152};
+    for (std::size_t size : sizes) {
+        for (unsigned count : {1u, 2u, 4u})
+            add(cases, "letters" + std::to_string(count), random_over(size, letters(count), 1));
+        add(cases, "bytes", random_over(size, all_bytes(), 1));
+    }
+    for (std::uint32_t seed = 2; seed <= 4; ++seed) {
+        const std::string s = "_seed" + std::to_string(seed);
+        add(cases, "letters2" + s, random_over(40000, letters(2), seed));
+        add(cases, "letters4" + s, random_over(40000, letters(4), seed));
+        add(cases, "bytes" + s, random_over(40000, all_bytes(), seed));
+        add(cases, "top_bits" + s, top_bits_noise(40000, seed));
+        add(cases, "overlapping_bits" + s, overlapping_bits(24000, seed));
+    }
+    // Long runs: matches stop at 260 bytes, at the end, and at mutations.
+    for (unsigned interval : {37u, 1000u, 100000u}) {
+        const std::string s = "_every" + std::to_string(interval);
+        add(cases, "phrase" + s, mutated_phrase(120000, PHRASE, interval, 5));
+        add(cases, "short_phrase" + s, mutated_phrase(120000, "ab", interval, 6));
+        add(cases, "one_byte" + s, mutated_phrase(60000, "z", interval, 7));
+    }
+    // Several windows, ending a little past a slide so that stale bytes of
+    // the previous read sit right after the input's end.
+    add(cases, "letters2_stale_tail", random_over(3 * 16384 + 100, letters(2), 8));
+    add(cases, "letters4_stale_tail", random_over(2 * 16384 + 7, letters(4), 9));
+    add(cases, "phrase_stale_tail", mutated_phrase(4 * 16384 + 300, PHRASE, 500, 10));
+    // Kinds of input that change within one stream, so any switch between
+    // search methods happens mid-stream, in both directions.
+    add(cases, "mixed", concat({random_over(40000, all_bytes(), 11), top_bits_noise(60000, 12),
+                                mutated_phrase(40000, PHRASE, 300, 13), Bytes(30000, 0),
+                                random_over(50000, letters(2), 14), random_over(40000, all_bytes(), 15),
+                                overlapping_bits(30000, 16)}));
+    add(cases, "large_letters4", random_over(300000, letters(4), 17));
+    add(cases, "large_bytes", random_over(400000, all_bytes(), 18));
+    return cases;
+}
+
+std::string describe_difference(const Bytes& expected, const Bytes& actual)
+{
+    std::size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    return "streams of " + std::to_string(expected.size()) + " and " + std::to_string(actual.size()) +
+           " bytes first differ at byte " + std::to_string(at);
+}
+
+class EncoderDifferential : public ::testing::TestWithParam<Case> {};
+
+TEST_P(EncoderDifferential, WritesTheSameStreamAsThePlainEncoder)
+{
+    const Bytes& input = GetParam().input;
+    Bytes expected = encode_with(input, reference::plain_encode_stream);
+    Bytes actual = encode(input);
+    ASSERT_TRUE(expected == actual) << describe_difference(expected, actual);
+}
+
+std::string case_name(const ::testing::TestParamInfo<Case>& param_info) { return param_info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EncoderDifferential, ::testing::ValuesIn(make_cases()), case_name);
+
+}  // namespace
