@@ -1,0 +1,43 @@
+// lzsunpack's command line:
+//
+//   lzsunpack [-v] [-f] [-t KIND] [--] file [outfile]
+//   lzsunpack --help | --version        (as the only argument)
+//
+// Flags come first and each stands alone; "--" ends them, so a file whose
+// name starts with '-' can still be named.
+#pragma once
+
+#include "lzsunpack/image_kind.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lzsunpack {
+
+struct Options {
+    bool verbose = false;              // -v: the stream's token statistics
+    bool force = false;                // -f: replace an existing output
+    std::optional<ImageKind> kind;     // -t: instead of the kind the name tells
+    std::string infile;
+    std::optional<std::string> outfile;  // derived from infile when absent
+};
+
+enum class Action {
+    UNPACK,
+    HELP,
+    VERSION,
+    USAGE_ERROR,  // a flag or argument count that does not fit the usage
+    BAD_KIND,     // -t names no kind; `bad_kind` holds the name
+};
+
+struct CommandLine {
+    Action action = Action::USAGE_ERROR;
+    Options options;
+    std::string bad_kind;
+};
+
+// `args` are the arguments after the program name.
+CommandLine parse_command_line(const std::vector<std::string>& args);
+
+}  // namespace lzsunpack

@@ -1,0 +1,29 @@
+// lzsunpack's own messages. The ones it shares with the packers (a file
+// that cannot be opened, memory, writing the output) come from
+// toolrt/exit_status.h, with the statuses. Like theirs, each is a format
+// for fail(), which adds one more "\n".
+#pragma once
+
+namespace lzsunpack {
+
+// EXIT_USAGE
+inline constexpr char MSG_USAGE[] = "Usage: %s [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n";
+inline constexpr char MSG_BAD_KIND[] = "Can't unpack a kind named %s: the kinds are lzs, app, app2 and pak!\n";
+inline constexpr char MSG_UNKNOWN_KIND[] = "Can't tell the kind of %s from its name: give it with -t!\n";
+inline constexpr char MSG_OUTPUT_EXISTS[] = "Can't write %s: it exists (-f replaces it)!\n";
+
+// EXIT_DATA: the file, then unpack_error_reason().
+inline constexpr char MSG_CANT_UNPACK[] = "Can't unpack %s: %s\n";
+
+// On stdout, for --help, after the usage line.
+inline constexpr char HELP_TEXT[] =
+    "Unpacks an image of the tool chain and writes the original bytes.\n"
+    "  -v       also print the token statistics of the stream\n"
+    "  -f       replace an existing output file\n"
+    "  -t KIND  the kind of image, instead of the one its name tells:\n"
+    "           lzs (x.lzs), app (zq_app.bin), app2 (zq_app2.bin), pak (chkps.pak)\n"
+    "Without outfile the output is the file's name with its extension replaced:\n"
+    "x.lzs -> x, zq_app.bin -> zq_app.body, zq_app2.bin -> zq_app2.body,\n"
+    "chkps.pak -> chkps.unpak.\n";
+
+}  // namespace lzsunpack

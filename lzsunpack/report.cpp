@@ -1,0 +1,78 @@
+// The report line and the token statistics (formats in report.h).
+#include "lzsunpack/report.h"
+
+#include "codec/token_stream.h"
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <initializer_list>
+
+namespace lzsunpack {
+namespace {
+
+using codec::TokenClass;
+
+struct StatisticsRow {
+    const char* label;
+    std::initializer_list<TokenClass> classes;
+};
+
+// Literals are one row: the flag bit that splits them is the stream's
+// business, not the user's. The end mark is always one and not shown.
+const StatisticsRow STATISTICS_ROWS[] = {
+    {"literals  ", {codec::LITERAL_LOW, codec::LITERAL_HIGH}},
+    {"match 3   ", {codec::MATCH_3}},
+    {"match 4   ", {codec::MATCH_4}},
+    {"match near", {codec::MATCH_NEAR}},
+    {"match far ", {codec::MATCH_FAR}},
+};
+
+const TokenClass MATCH_CLASSES[] = {codec::MATCH_3, codec::MATCH_4, codec::MATCH_NEAR, codec::MATCH_FAR};
+
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string printed(const char* format, ...)
+{
+    char line[160];
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    return line;
+}
+
+}  // namespace
+
+std::string format_report(const char* name, ImageKind kind, std::uint64_t packed, std::uint64_t unpacked)
+{
+    return printed("%12s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n", name, kind_info(kind).name, packed, unpacked);
+}
+
+std::string format_statistics(const codec::DecodeStats& stats)
+{
+    std::string text;
+    for (const StatisticsRow& row : STATISTICS_ROWS) {
+        std::uint64_t tokens = 0;
+        std::uint64_t bytes = 0;
+        for (TokenClass token : row.classes) {
+            tokens += stats.tokens[token];
+            bytes += stats.bytes[token];
+        }
+        text += printed("  %s %8" PRIu64 " tokens %8" PRIu64 " bytes\n", row.label, tokens, bytes);
+    }
+
+    std::uint64_t matches = 0;
+    std::uint64_t match_bytes = 0;
+    for (TokenClass token : MATCH_CLASSES) {
+        matches += stats.tokens[token];
+        match_bytes += stats.bytes[token];
+    }
+    if (matches == 0)
+        return text + "  mean match: none\n";
+    double count = static_cast<double>(matches);
+    return text + printed("  mean match length %.2f, distance %.2f\n", static_cast<double>(match_bytes) / count,
+                          static_cast<double>(stats.distance_sum) / count);
+}
+
+}  // namespace lzsunpack
