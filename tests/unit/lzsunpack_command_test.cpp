@@ -1,0 +1,132 @@
+// lzsunpack's command line, the kinds its file names tell, the names of its
+// outputs and the lines it prints.
+#include "codec/token_stream.h"
+#include "lzsunpack/command_line.h"
+#include "lzsunpack/file_names.h"
+#include "lzsunpack/report.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using lzsunpack::Action;
+using lzsunpack::CommandLine;
+using lzsunpack::ImageKind;
+using lzsunpack::parse_command_line;
+
+TEST(KindOfFile, KnowsTheFixedNamesAndTheExtensions)
+{
+    EXPECT_EQ(lzsunpack::kind_of_file("x.lzs"), ImageKind::LZS);
+    EXPECT_EQ(lzsunpack::kind_of_file("dir.v2/data.lzs"), ImageKind::LZS);
+    EXPECT_EQ(lzsunpack::kind_of_file("out/zq_app.bin"), ImageKind::APP);
+    EXPECT_EQ(lzsunpack::kind_of_file("zq_app2.bin"), ImageKind::APP2);
+    EXPECT_EQ(lzsunpack::kind_of_file("dir\\chkps.pak"), ImageKind::PAK);
+    EXPECT_EQ(lzsunpack::kind_of_file("other.pak"), ImageKind::PAK);
+}
+
+TEST(KindOfFile, TellsNothingFromOtherNames)
+{
+    // app_head.bin shares zq_app.bin's extension; ".lzs" is a name, not an extension.
+    for (const char* name : {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", "x.LZS", ""})
+        EXPECT_EQ(lzsunpack::kind_of_file(name), std::nullopt) << name;
+}
+
+TEST(DerivedOutputName, ReplacesTheExtensionByTheKinds)
+{
+    EXPECT_EQ(lzsunpack::derived_output_name("x.lzs", ImageKind::LZS), "x");
+    EXPECT_EQ(lzsunpack::derived_output_name("a.b.lzs", ImageKind::LZS), "a.b");
+    EXPECT_EQ(lzsunpack::derived_output_name("out/zq_app.bin", ImageKind::APP), "out/zq_app.body");
+    EXPECT_EQ(lzsunpack::derived_output_name("zq_app2.bin", ImageKind::APP2), "zq_app2.body");
+    EXPECT_EQ(lzsunpack::derived_output_name("chkps.pak", ImageKind::PAK), "chkps.unpak");
+    // Only a dot in the base name starts an extension.
+    EXPECT_EQ(lzsunpack::derived_output_name("dir.v2/image", ImageKind::APP), "dir.v2/image.body");
+    EXPECT_EQ(lzsunpack::derived_output_name(".pak", ImageKind::PAK), ".pak.unpak");
+    // With nothing to strip an lzs output would be the input: the program refuses it.
+    EXPECT_EQ(lzsunpack::derived_output_name("image", ImageKind::LZS), "image");
+}
+
+TEST(CommandLine, TakesFlagsBeforeTheFileAndAnOptionalOutput)
+{
+    CommandLine line = parse_command_line({"-v", "-f", "-t", "app2", "image", "body"});
+    ASSERT_EQ(line.action, Action::UNPACK);
+    EXPECT_TRUE(line.options.verbose);
+    EXPECT_TRUE(line.options.force);
+    EXPECT_EQ(line.options.kind, ImageKind::APP2);
+    EXPECT_EQ(line.options.infile, "image");
+    EXPECT_EQ(line.options.outfile, "body");
+
+    CommandLine plain = parse_command_line({"x.lzs"});
+    ASSERT_EQ(plain.action, Action::UNPACK);
+    EXPECT_FALSE(plain.options.verbose || plain.options.force);
+    EXPECT_EQ(plain.options.kind, std::nullopt);
+    EXPECT_EQ(plain.options.outfile, std::nullopt);
+}
+
+TEST(CommandLine, TakesNamesThatLookLikeFlagsAfterDoubleDash)
+{
+    CommandLine line = parse_command_line({"-f", "--", "-v", "--help"});
+    ASSERT_EQ(line.action, Action::UNPACK);
+    EXPECT_FALSE(line.options.verbose);
+    EXPECT_EQ(line.options.infile, "-v");
+    EXPECT_EQ(line.options.outfile, "--help");
+}
+
+TEST(CommandLine, AnswersHelpAndVersionOnlyAsTheOnlyArgument)
+{
+    EXPECT_EQ(parse_command_line({"--help"}).action, Action::HELP);
+    EXPECT_EQ(parse_command_line({"--version"}).action, Action::VERSION);
+    EXPECT_EQ(parse_command_line({"--help", "x.lzs"}).action, Action::USAGE_ERROR);
+    EXPECT_EQ(parse_command_line({"-v", "--version"}).action, Action::USAGE_ERROR);
+}
+
+TEST(CommandLine, RefusesWhatDoesNotFitTheUsage)
+{
+    std::vector<std::vector<std::string>> lines = {
+        {}, {"-v"}, {"a", "b", "c"}, {"-x", "a"}, {"-vf", "a"}, {"a", "-t"}, {"--"},
+    };
+    for (const auto& args : lines)
+        EXPECT_EQ(parse_command_line(args).action, Action::USAGE_ERROR) << args.size();
+
+    CommandLine bad = parse_command_line({"-t", "zip", "a"});
+    EXPECT_EQ(bad.action, Action::BAD_KIND);
+    EXPECT_EQ(bad.bad_kind, "zip");
+}
+
+TEST(Report, PrintsNameKindAndBothSizesInColumns)
+{
+    EXPECT_EQ(lzsunpack::format_report("zq_app.bin", ImageKind::APP, 9, 3), "  zq_app.bin: app         9 -->        3\n");
+    EXPECT_EQ(lzsunpack::format_report("zq_app2.bin", ImageKind::APP2, 204800, 123456),
+              " zq_app2.bin: app2   204800 -->   123456\n");
+}
+
+TEST(Report, PrintsEachTokenClassAndTheMeanMatch)
+{
+    codec::DecodeStats stats = {};
+    stats.tokens[codec::LITERAL_LOW] = 2;
+    stats.bytes[codec::LITERAL_LOW] = 2;
+    stats.tokens[codec::LITERAL_HIGH] = 1;
+    stats.bytes[codec::LITERAL_HIGH] = 1;
+    stats.tokens[codec::MATCH_3] = 1;
+    stats.bytes[codec::MATCH_3] = 3;
+    stats.tokens[codec::MATCH_FAR] = 2;
+    stats.bytes[codec::MATCH_FAR] = 300;
+    stats.tokens[codec::END_MARK] = 1;
+    stats.distance_sum = 1001;
+    EXPECT_EQ(lzsunpack::format_statistics(stats),
+              "  literals          3 tokens        3 bytes\n"
+              "  match 3           1 tokens        3 bytes\n"
+              "  match 4           0 tokens        0 bytes\n"
+              "  match near        0 tokens        0 bytes\n"
+              "  match far         2 tokens      300 bytes\n"
+              "  mean match length 101.00, distance 333.67\n");
+}
+
+TEST(Report, SaysThereIsNoMeanMatchWithoutMatches)
+{
+    codec::DecodeStats stats = {};
+    std::string text = lzsunpack::format_statistics(stats);
+    EXPECT_NE(text.find("  mean match: none\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("nan"), std::string::npos);
+}
+
+}  // namespace
