@@ -18,8 +18,29 @@
 // Every choice below (buffer contents past the input's end, tie-breaks,
 // crowded marks) shapes the output stream, which other programs depend on
 // byte for byte: the encoder reproduces the same stream for the same input.
+//
+// What bounds the work. A walk of the three-byte chains has no length
+// limit, and once every bucket an input uses is crowded the skip gives up
+// and walks a whole bucket: thousands of candidates per byte on low-entropy
+// input. So while walks run long the encoder also keeps prefix chains
+// (prefix_chains.h) and searches those instead; the result is the same
+// because a walk's outcome is fixed by three things, each reproduced:
+//   - the winner is the newest candidate of the bucket whose length (capped
+//     at `max`) is the largest, if that beats match_len; a prefix chain
+//     holds every candidate that could still win, newest first;
+//   - a walk stops at the first candidate that reaches `max`;
+//   - the crowded mark depends on how many candidates the plain walk would
+//     have visited; per-bucket counts of insertions and of window members
+//     give that number without visiting them.
+// The skip past crowded buckets remembers how far the buckets ahead are
+// known to be crowded (marks only accumulate until the next slide), so it
+// costs O(1) per byte amortised instead of up to SKIP_LIMIT steps.
 #include "encoder.h"
 
+#include "prefix_chains.h"
+
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -36,14 +57,28 @@ constexpr unsigned SKIP_LIMIT = 257;    // how far a search may shift past crowd
 constexpr unsigned TEXT_SIZE = 2 * DICT_SIZE + MAX_MATCH;
 constexpr unsigned FIRST_READ = DICT_SIZE + MAX_MATCH;  // 16644
 constexpr unsigned PREV_MASK = DICT_SIZE - 1;
+// Word-sized loads may read this far past the last byte they use; the
+// padding is never written and never decides anything.
+constexpr unsigned TEXT_PADDING = 8;
+
+// How often AUTOMATIC weighs the work of its walks, in positions.
+constexpr unsigned CHECK_INTERVAL = 4096;
+// Candidates per position a plain walk visits before prefix chains pay for
+// their upkeep, and below which they no longer do.
+constexpr std::uint64_t PREFIX_ON_WORK = 24;
+constexpr std::uint64_t PREFIX_OFF_WORK = 6;
 
 static_assert(static_cast<int>(MAX_MATCH) == MAX_MATCH_LENGTH);
 static_assert(static_cast<int>(DICT_SIZE) == MAX_DISTANCE);
 static_assert(2 * DICT_SIZE <= 65536, "positions must fit the 16-bit chain entries");
 static_assert(((0x1Fu << 10) ^ (0xFFu << 5) ^ 0xFFu) < HASH_SIZE, "the hash must stay in range");
+static_assert(prefix::PREFIX_LENGTHS[0] == MIN_MATCH, "the prefix chains hold every match");
+static_assert(prefix::PREFIX_LENGTHS[prefix::PREFIX_LEVELS - 1] + prefix::PREFIX_OVERREAD <=
+                  MAX_MATCH + TEXT_PADDING,
+              "prefix hashes at the last position must stay inside text");
 
 struct Encoder {
-    std::uint8_t text[TEXT_SIZE];
+    std::uint8_t text[TEXT_SIZE + TEXT_PADDING];
     std::uint16_t head[HASH_SIZE];
     std::uint16_t prev[DICT_SIZE];
     std::uint8_t crowded[HASH_SIZE];
@@ -54,6 +89,23 @@ struct Encoder {
     unsigned match_pos;
     bool slid;           // has the window slid yet?
     std::FILE* input;
+
+    // Every position in [pos, crowded_until) has a crowded bucket.
+    unsigned crowded_until;
+
+    // Kept only while `prefix_on`: the prefix chains, and per bucket the
+    // number of insertions so far (mod 2^16) and of positions in the window.
+    SearchMode mode;
+    bool prefix_on;
+    prefix::PrefixChains<DICT_SIZE> chains;
+    std::uint16_t insertions[HASH_SIZE];
+    std::uint16_t insertion_number[DICT_SIZE];  // per position: its bucket's count before it
+    std::uint16_t members[HASH_SIZE];
+
+    // Plain walk lengths (visited, or what the plain walk would have
+    // visited) since the last check, and positions since then.
+    std::uint64_t walk_work;
+    unsigned positions_since_check;
 };
 
 unsigned hash3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
@@ -61,12 +113,39 @@ unsigned hash3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
     return (static_cast<unsigned>(a & 0x1F) << 10) ^ (static_cast<unsigned>(b) << 5) ^ c;
 }
 
+unsigned hash_at(const Encoder& e, unsigned at) { return hash3(e.text[at], e.text[at + 1], e.text[at + 2]); }
+
 // The hash of the three bytes one position on, given the byte entering.
 unsigned roll(unsigned hash, std::uint8_t entering) { return ((hash & 0x3FF) << 5) ^ entering; }
+
+// The smallest index of the first `max` at which a and b differ, or `max`.
+unsigned match_length(const std::uint8_t* a, const std::uint8_t* b, unsigned max)
+{
+    unsigned len = 0;
+    while (len + 8 <= max) {
+        std::uint64_t differ = prefix::load_word(a + len) ^ prefix::load_word(b + len);
+        if (differ != 0)
+            return len + static_cast<unsigned>(std::countr_zero(differ)) / 8;
+        len += 8;
+    }
+    while (len < max && a[len] == b[len])
+        len += 1;
+    return len;
+}
+
+// Candidates of a walk must start after this position: inside the window
+// and not before the input.
+unsigned window_floor(const Encoder& e) { return e.slid ? e.pos - DICT_SIZE : DICT_SIZE - 1; }
 
 unsigned read_block(Encoder& e, unsigned at, unsigned size)
 {
     return static_cast<unsigned>(std::fread(e.text + at, 1, size, e.input));
+}
+
+void rebase(std::uint16_t* entries, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        entries[i] = static_cast<std::uint16_t>(entries[i] > DICT_SIZE ? entries[i] - DICT_SIZE : 0);
 }
 
 void slide(Encoder& e)
@@ -76,10 +155,43 @@ void slide(Encoder& e)
     e.pos -= DICT_SIZE;
     e.slid = true;
     std::memset(e.crowded, 0, sizeof e.crowded);
-    for (std::uint16_t& entry : e.head)
-        entry = static_cast<std::uint16_t>(entry > DICT_SIZE ? entry - DICT_SIZE : 0);
-    for (std::uint16_t& entry : e.prev)
-        entry = static_cast<std::uint16_t>(entry > DICT_SIZE ? entry - DICT_SIZE : 0);
+    e.crowded_until = 0;
+    rebase(e.head, HASH_SIZE);
+    rebase(e.prev, DICT_SIZE);
+    if (e.prefix_on) {
+        rebase(&e.chains.head[0][0], sizeof e.chains.head / sizeof(std::uint16_t));
+        rebase(&e.chains.prev[0][0], sizeof e.chains.prev / sizeof(std::uint16_t));
+    }
+}
+
+void insert_prefix(Encoder& e, unsigned at, unsigned hash)
+{
+    e.chains.insert(e.text, at);
+    e.insertion_number[at & PREV_MASK] = e.insertions[hash]++;
+    e.members[hash] += 1;
+}
+
+// Builds the prefix chains and counts for the positions already in the window.
+void start_prefix_chains(Encoder& e)
+{
+    e.prefix_on = true;
+    e.chains.clear();
+    std::memset(e.insertions, 0, sizeof e.insertions);
+    std::memset(e.members, 0, sizeof e.members);
+    for (unsigned at = window_floor(e) + 1; at < e.pos; ++at)
+        insert_prefix(e, at, hash_at(e, at));
+}
+
+// Weighs the walks of the last CHECK_INTERVAL positions.
+void choose_search(Encoder& e)
+{
+    std::uint64_t per_position = e.walk_work / e.positions_since_check;
+    if (!e.prefix_on && per_position >= PREFIX_ON_WORK)
+        start_prefix_chains(e);
+    else if (e.prefix_on && per_position < PREFIX_OFF_WORK)
+        e.prefix_on = false;
+    e.walk_work = 0;
+    e.positions_since_check = 0;
 }
 
 void advance(Encoder& e)
@@ -89,12 +201,182 @@ void advance(Encoder& e)
     if (e.pos == 2 * DICT_SIZE)
         slide(e);
     e.hash = roll(e.hash, e.text[e.pos + 2]);
+    if (e.prefix_on && e.slid)
+        e.members[hash_at(e, e.pos - DICT_SIZE)] -= 1;  // it leaves the window
+    if (e.mode == SearchMode::AUTOMATIC && ++e.positions_since_check == CHECK_INTERVAL)
+        choose_search(e);
 }
 
 void insert(Encoder& e)
 {
     e.prev[e.pos & PREV_MASK] = e.head[e.hash];
     e.head[e.hash] = static_cast<std::uint16_t>(e.pos);
+    if (e.prefix_on)
+        insert_prefix(e, e.pos, e.hash);
+}
+
+// The bucket and shift a search starts from (step 2 of the search).
+struct Start {
+    unsigned h;
+    unsigned off;
+};
+
+Start skip_crowded_buckets(Encoder& e)
+{
+    unsigned at = std::max(e.pos, e.crowded_until);
+    unsigned limit = e.pos + SKIP_LIMIT;
+    while (at < limit && e.crowded[hash_at(e, at)])
+        at += 1;
+    e.crowded_until = at;
+    if (at == limit)
+        return {e.hash, 0};  // every bucket ahead is crowded: search the true one
+    return {hash_at(e, at), at - e.pos};
+}
+
+// Records a new best match. True when the walk must stop because it
+// reached `max`.
+bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
+{
+    e.match_pos = candidate;
+    e.match_len = static_cast<int>(len);
+    return len == max;
+}
+
+// The plain walk of bucket h, shifted by off. Returns the candidates visited.
+unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
+{
+    unsigned scan_end = window_floor(e) + off;
+    const std::uint8_t* current = e.text + e.pos;
+    unsigned chain = 0;
+    for (unsigned scan = e.head[h]; scan > scan_end; scan = e.prev[scan & PREV_MASK]) {
+        chain += 1;
+        const std::uint8_t* candidate = e.text + scan - off;
+        unsigned best = static_cast<unsigned>(e.match_len);
+        if (candidate[best] != current[best])
+            continue;
+        unsigned len = match_length(candidate, current, max);
+        if (len > best && take_match(e, scan - off, len, max))
+            break;
+    }
+    return chain;
+}
+
+// Whether `candidate` is one the plain walk of bucket h shifted by off would
+// visit, given that it agrees with pos on its first `agreed` bytes.
+bool in_shifted_bucket(const Encoder& e, unsigned candidate, unsigned h, unsigned off, unsigned agreed)
+{
+    if (candidate + off >= e.pos)
+        return false;  // not inserted yet
+    return agreed >= off + MIN_MATCH || hash_at(e, candidate + off) == h;
+}
+
+// The same walk through the prefix chains: same winner, same stop.
+class PrefixWalk {
+public:
+    PrefixWalk(Encoder& e, unsigned h, unsigned off, unsigned max)
+        : e_(e), h_(h), off_(off), max_(max), floor_(window_floor(e)), current_(e.text + e.pos), settled_(e.pos)
+    {
+    }
+
+    // Returns the position in bucket h of the candidate that reached `max`,
+    // or 0 if the walk ran to its end.
+    unsigned run()
+    {
+        for (;;) {
+            unsigned needed = static_cast<unsigned>(e_.match_len) + 1;
+            if (needed > max_)
+                return 0;
+            Outcome outcome;
+            if (off_ > 0 && needed <= MIN_MATCH) {
+                // The shifted bucket itself is the shorter chain.
+                outcome = scan(e_.prev, e_.head[h_], off_, 0);
+            } else {
+                // A level whose prefix fits in `needed` bytes, anchored as far
+                // in as it goes, so that its prefix covers the byte where the
+                // best match so far failed. Anchoring misses the candidates
+                // too near for their anchor to be inserted yet: the same
+                // level, unanchored, holds those, newest first.
+                unsigned level = prefix::level_within(needed);
+                unsigned shift = needed - prefix::PREFIX_LENGTHS[level];
+                const std::uint16_t* links = e_.chains.prev[level];
+                outcome = Outcome::EXHAUSTED;
+                if (shift > 0)
+                    outcome = scan(links, e_.chains.newest(level, current_), 0, e_.pos - shift);
+                if (outcome == Outcome::EXHAUSTED)
+                    outcome = scan(links, e_.chains.newest(level, current_ + shift), shift, 0);
+            }
+            if (outcome == Outcome::EXHAUSTED)
+                return 0;
+            if (outcome == Outcome::REACHED_MAX)
+                return static_cast<unsigned>(e_.match_pos) + off_;
+        }
+    }
+
+private:
+    enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX };
+
+    // Walks a chain whose entries agree with pos from offset `shift` on, for
+    // candidates not before `lowest`, and stops at the first that beats the
+    // best match so far.
+    Outcome scan(const std::uint16_t* links, unsigned entry, unsigned shift, unsigned lowest)
+    {
+        unsigned best = static_cast<unsigned>(e_.match_len);
+        for (; entry > floor_ + shift; entry = links[entry & PREV_MASK]) {
+            unsigned candidate = entry - shift;
+            if (candidate < lowest)
+                break;
+            if (candidate >= settled_ || e_.text[candidate + best] != current_[best])
+                continue;
+            unsigned len = match_length(e_.text + candidate, current_, max_);
+            if (len <= best || (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_, len)))
+                continue;
+            settled_ = candidate;
+            return take_match(e_, candidate, len, max_) ? Outcome::REACHED_MAX : Outcome::IMPROVED;
+        }
+        return Outcome::EXHAUSTED;
+    }
+
+    Encoder& e_;
+    const unsigned h_;
+    const unsigned off_;
+    const unsigned max_;
+    const unsigned floor_;
+    const std::uint8_t* const current_;
+    unsigned settled_;  // every candidate from here on has been beaten
+};
+
+// How many candidates the plain walk of bucket h shifted by off visits when
+// it runs to the end, as far as CHAIN_LIMIT + 1.
+unsigned plain_walk_length(const Encoder& e, unsigned h, unsigned off)
+{
+    unsigned all = e.members[h];
+    if (all <= CHAIN_LIMIT || all > CHAIN_LIMIT + off)
+        return all;
+    // The shift excludes the bucket's oldest positions in its first `off`.
+    unsigned floor = window_floor(e);
+    unsigned end = std::min(floor + off + 1, e.pos);
+    for (unsigned at = floor + 1; at < end; ++at)
+        if (hash_at(e, at) == h)
+            all -= 1;
+    return all;
+}
+
+// One walk of bucket h shifted by off; marks the bucket crowded as the plain
+// walk would.
+void walk(Encoder& e, unsigned h, unsigned off, unsigned max)
+{
+    unsigned visited;
+    if (!e.prefix_on) {
+        visited = walk_plain(e, h, off, max);
+    } else {
+        unsigned stopped_at = PrefixWalk(e, h, off, max).run();
+        visited = stopped_at != 0
+                      ? static_cast<std::uint16_t>(e.insertions[h] - e.insertion_number[stopped_at & PREV_MASK])
+                      : plain_walk_length(e, h, off);
+    }
+    e.walk_work += visited;
+    if (visited > CHAIN_LIMIT)
+        e.crowded[h] = 1;
 }
 
 // Searches at pos for a match longer than match_len, then links pos.
@@ -102,62 +384,13 @@ void find_and_insert(Encoder& e)
 {
     if (e.match_len < 2)
         e.match_len = 2;
-    unsigned max = MAX_MATCH;
     e.match_pos = e.pos;
-    unsigned h = e.hash;
-    unsigned off = 0;
-
-    // Shift the search past crowded buckets.
-    while (e.crowded[h] && off < SKIP_LIMIT) {
-        off += 1;
-        h = roll(h, e.text[e.pos + off + 2]);
-    }
-    if (off == SKIP_LIMIT) {
-        off = 0;
-        h = e.hash;
-    }
-
-    for (;;) {
-        // Candidates must start inside the window and not before the input.
-        unsigned scan_end;
-        if (!e.slid)
-            scan_end = DICT_SIZE - 1 + off;
-        else if (e.pos > DICT_SIZE)
-            scan_end = e.pos + off - DICT_SIZE;
-        else
-            scan_end = off;
-
-        unsigned chain = 0;
-        unsigned scan = e.head[h];
-        while (scan > scan_end) {
-            chain += 1;
-            const std::uint8_t* candidate = e.text + scan - off;
-            const std::uint8_t* current = e.text + e.pos;
-            unsigned best = static_cast<unsigned>(e.match_len);
-            if (candidate[best] == current[best]) {
-                unsigned len = 0;
-                while (len < max && candidate[len] == current[len])
-                    len += 1;
-                if (len > best) {
-                    e.match_pos = scan - off;
-                    e.match_len = static_cast<int>(len);
-                    if (len == max)
-                        break;
-                }
-            }
-            scan = e.prev[scan & PREV_MASK];
-        }
-        if (chain > CHAIN_LIMIT)
-            e.crowded[h] = 1;
-
-        if (e.match_len > static_cast<int>(off + 2) || off == 0)
-            break;
-        // The shifted search found nothing longer than its shift could
-        // promise: retry the true bucket, capped at that length.
-        max = off + 2;
-        off = 0;
-        h = e.hash;
-    }
+    Start start = skip_crowded_buckets(e);
+    walk(e, start.h, start.off, MAX_MATCH);
+    // The shifted search found nothing longer than its shift could promise:
+    // retry the true bucket, capped at that length.
+    if (start.off != 0 && e.match_len <= static_cast<int>(start.off + 2))
+        walk(e, e.hash, 0, start.off + 2);
     insert(e);
 }
 
@@ -171,17 +404,25 @@ void clamp_to_remainder(Encoder& e)
 
 void encode_stream(std::FILE* input, TokenWriter& writer)
 {
+    encode_stream_with(input, writer, SearchMode::AUTOMATIC);
+}
+
+void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode)
+{
     // One zeroed encoder per stream: the window's bytes past the input's end
     // take part in searches, so they must start as zeros.
     auto owner = std::make_unique<Encoder>();
     Encoder& e = *owner;
     e.input = input;
+    e.mode = mode;
     reset(writer);
 
     e.remainder = read_block(e, DICT_SIZE, FIRST_READ);
     e.match_len = e.remainder < 2 ? static_cast<int>(e.remainder) : static_cast<int>(MIN_MATCH - 1);
     e.pos = DICT_SIZE;
     e.hash = hash3(e.text[DICT_SIZE], e.text[DICT_SIZE + 1], e.text[DICT_SIZE + 2]);
+    if (mode == SearchMode::PREFIX_CHAINS)
+        start_prefix_chains(e);
     insert(e);
 
     while (e.remainder != 0) {

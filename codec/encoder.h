@@ -13,4 +13,15 @@ namespace codec {
 // on the output side end the process (see TokenWriter).
 void encode_stream(std::FILE* input, TokenWriter& writer);
 
+// How the encoder finds its matches. Every mode writes the same stream; they
+// differ only in speed. The tools use AUTOMATIC; tests and benchmarks force
+// the others from the first byte.
+enum class SearchMode {
+    AUTOMATIC,      // plain chains, prefix chains while walks run long
+    PLAIN_CHAINS,   // walk the three-byte chains only
+    PREFIX_CHAINS,  // keep the longer-prefix chains for the whole input
+};
+
+void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode);
+
 }  // namespace codec

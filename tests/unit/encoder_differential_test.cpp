@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -99,12 +100,21 @@ std::string describe_difference(const Bytes& expected, const Bytes& actual)
 
 class EncoderDifferential : public ::testing::TestWithParam<Case> {};
 
-TEST_P(EncoderDifferential, WritesTheSameStreamAsThePlainEncoder)
+// In every search mode: left to choose for itself, and each one forced from
+// the first byte.
+TEST_P(EncoderDifferential, WritesTheSameStreamAsThePlainEncoderInEveryMode)
 {
     const Bytes& input = GetParam().input;
     Bytes expected = encode_with(input, reference::plain_encode_stream);
-    Bytes actual = encode(input);
-    ASSERT_TRUE(expected == actual) << describe_difference(expected, actual);
+    Bytes automatic = encode(input);
+    EXPECT_TRUE(expected == automatic) << "automatic: " << describe_difference(expected, automatic);
+    for (auto [mode, name] : {std::pair{codec::SearchMode::PLAIN_CHAINS, "plain chains"},
+                              std::pair{codec::SearchMode::PREFIX_CHAINS, "prefix chains"}}) {
+        Bytes forced = encode_with(input, [mode](std::FILE* in, codec::TokenWriter& writer) {
+            codec::encode_stream_with(in, writer, mode);
+        });
+        EXPECT_TRUE(expected == forced) << name << ": " << describe_difference(expected, forced);
+    }
 }
 
 std::string case_name(const ::testing::TestParamInfo<Case>& param_info) { return param_info.param.name; }

@@ -1,0 +1,88 @@
+// Extra hash chains keyed on longer prefixes, for the encoder's search.
+//
+// Level i links every position of the window to the previous one whose
+// first PREFIX_LENGTHS[i] bytes hash alike. Any earlier position that agrees
+// with the current one on n bytes starting at offset j is therefore on the
+// chain of level i at offset j for every level whose length fits in n - j,
+// so a search that needs a match longer than n - 1 may walk that chain
+// instead of the crowded three-byte one: it skips only candidates that could
+// not have won. A chain holds a superset (hashes collide), never a subset.
+//
+// Like the three-byte chains, entries are 16-bit positions, 0 is the empty
+// mark, links are indexed by position & (DICT_SIZE - 1), and every entry is
+// rebased at each slide. The cost is PREFIX_LEVELS hashes and stores per
+// inserted position, which is why the encoder keeps them only while its
+// walks run long.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace codec::prefix {
+
+inline constexpr unsigned PREFIX_LEVELS = 8;
+// Spaced closely at the short end, where each extra byte of a low-entropy
+// input halves a chain, and widely where few candidates remain anyway. The
+// three-byte level hashes all 24 bits, unlike the encoder's own buckets.
+inline constexpr unsigned PREFIX_LENGTHS[PREFIX_LEVELS] = {3, 4, 6, 8, 12, 16, 24, 32};
+inline constexpr unsigned PREFIX_HASH_BITS = 15;
+inline constexpr unsigned PREFIX_HASH_SIZE = 1u << PREFIX_HASH_BITS;
+// Hashing loads whole words, so it may read this far past a prefix's end.
+inline constexpr unsigned PREFIX_OVERREAD = 7;
+
+inline std::uint64_t load_word(const std::uint8_t* at)
+{
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// The hash of the first `length` bytes at `at`, below PREFIX_HASH_SIZE.
+inline unsigned prefix_hash(const std::uint8_t* at, unsigned length)
+{
+    constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15u;  // odd, bits well spread
+    std::uint64_t hash = 0;
+    for (unsigned i = 0; i < length; i += 8) {
+        std::uint64_t word = load_word(at + i);
+        if (length - i < 8)
+            word &= (std::uint64_t{1} << (8 * (length - i))) - 1;
+        hash = (hash ^ word) * MULTIPLIER;
+    }
+    return static_cast<unsigned>(hash >> (64 - PREFIX_HASH_BITS));
+}
+
+// The highest level whose prefix is no longer than `length`; `length` must
+// be at least PREFIX_LENGTHS[0].
+inline unsigned level_within(unsigned length)
+{
+    unsigned level = 0;
+    while (level + 1 < PREFIX_LEVELS && PREFIX_LENGTHS[level + 1] <= length)
+        ++level;
+    return level;
+}
+
+template <unsigned DictSize>
+struct PrefixChains {
+    std::uint16_t head[PREFIX_LEVELS][PREFIX_HASH_SIZE];
+    std::uint16_t prev[PREFIX_LEVELS][DictSize];
+
+    void clear() { std::memset(head, 0, sizeof head); }
+
+    // Links position `pos` of `text` into every level.
+    void insert(const std::uint8_t* text, unsigned pos)
+    {
+        for (unsigned level = 0; level < PREFIX_LEVELS; ++level) {
+            unsigned hash = prefix_hash(text + pos, PREFIX_LENGTHS[level]);
+            prev[level][pos & (DictSize - 1)] = head[level][hash];
+            head[level][hash] = static_cast<std::uint16_t>(pos);
+        }
+    }
+
+    // The newest position on level `level` whose prefix hashes like the one at `at`.
+    unsigned newest(unsigned level, const std::uint8_t* at) const
+    {
+        return head[level][prefix_hash(at, PREFIX_LENGTHS[level])];
+    }
+};
+
+}  // namespace codec::prefix
