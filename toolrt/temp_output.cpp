@@ -55,6 +55,10 @@ void install_cleanups()
         sigemptyset(&action.sa_mask);
         sigaction(sig, &action, nullptr);
     }
+    // A write past the file size limit raises SIGXFSZ, whose default action
+    // ends the process mid-write and strands the temporary file. Ignored, it
+    // leaves a failed write (EFBIG), reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // Keeps the cleanup signals away while the record and the file system are

@@ -1,6 +1,7 @@
 #include "run_program.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -10,6 +11,9 @@
 
 namespace testing_support {
 namespace {
+
+// How often a pending RunOptions::signal_when is asked.
+constexpr int SIGNAL_POLL_MS = 2;
 
 void read_into(int fd, std::string& text, bool& open)
 {
@@ -59,10 +63,15 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     RunResult result;
     bool out_open = true;
     bool err_open = true;
+    bool signal_due = options.signal != 0 && options.signal_when;
     while (out_open || err_open) {
         pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+        if (poll(fds, 2, signal_due ? SIGNAL_POLL_MS : -1) < 0 && errno != EINTR)
             break;
+        if (signal_due && options.signal_when()) {
+            kill(child, options.signal);
+            signal_due = false;
+        }
         if (out_open && (fds[0].revents & (POLLIN | POLLHUP)))
             read_into(out_pipe[0], result.out, out_open);
         if (err_open && (fds[1].revents & (POLLIN | POLLHUP)))

@@ -18,6 +18,11 @@ struct RunResult {
 struct RunOptions {
     // Runs in the child just before exec: limits, signal dispositions.
     std::function<void()> child_setup;
+    // Sends `signal` to the child once `signal_when` returns true. It is
+    // asked every few milliseconds while the child runs, so it should be
+    // cheap (a look at the directory, say).
+    int signal = 0;
+    std::function<bool()> signal_when;
 };
 
 // Runs `program` with `args` in `directory` and waits for it.
