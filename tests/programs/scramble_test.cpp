@@ -46,6 +46,22 @@ Bytes input_bytes(std::size_t size, unsigned seed = 7)
     return bytes;
 }
 
+// The output `program` writes from `input`, run in a directory of its own.
+Bytes output_for(const char* program, const char* input_name, const Bytes& input, const char* output_name)
+{
+    ScratchDir dir;
+    dir.write(input_name, input);
+    EXPECT_EQ(run(program, dir).status, 0);
+    return dir.read(output_name);
+}
+
+Bytes chkpak_output(const Bytes& input) { return output_for(CHKPAK_PATH, "chkps.lzs", input, "chkps.pak"); }
+
+Bytes appscramble_output(const Bytes& input)
+{
+    return output_for(APPSCRAMBLE_PATH, "zq_app.bin", input, "zq_app2.bin");
+}
+
 // Root writes into read-only directories and reads unreadable files, so
 // when the tests run as root the program runs as nobody instead.
 void run_unprivileged()
@@ -108,21 +124,15 @@ TEST(Chkpak, GivesBackTheInputWhenWordsTwoOnAreXoredWithWordOne)
 {
     for (std::size_t size : {0, 1, 4, 5, 7, 8, 9, 11, 12, 13, 1000, 3595, 3596, 3597, 3599}) {
         SCOPED_TRACE(size);
-        ScratchDir dir;
         Bytes input = input_bytes(size);
-        dir.write("chkps.lzs", input);
-        ASSERT_EQ(run(CHKPAK_PATH, dir).status, 0);
-        expect_pak_of(dir.read("chkps.pak"), input);
+        expect_pak_of(chkpak_output(input), input);
     }
 }
 
 TEST(Chkpak, TakesAllNineHundredWordsOfAnInputThatFillsTheImage)
 {
-    ScratchDir dir;
     Bytes input = input_bytes(PAK_SIZE);
-    dir.write("chkps.lzs", input);
-    ASSERT_EQ(run(CHKPAK_PATH, dir).status, 0);
-    Bytes pak = dir.read("chkps.pak");
+    Bytes pak = chkpak_output(input);
     EXPECT_EQ(word(pak, 0), 900u);
     expect_pak_of(pak, input);
 }
@@ -164,11 +174,8 @@ TEST(Appscramble, GivesBackTheInputWhenTheKeyPatternIsAppliedAgain)
 {
     for (std::size_t size : {5, 100, 6024, 6027, 6028, 6029, 50000, 204799, 204800}) {
         SCOPED_TRACE(size);
-        ScratchDir dir;
         Bytes input = input_bytes(size);
-        dir.write("zq_app.bin", input);
-        ASSERT_EQ(run(APPSCRAMBLE_PATH, dir).status, 0);
-        expect_app_of(dir.read("zq_app2.bin"), input);
+        expect_app_of(appscramble_output(input), input);
     }
 }
 
