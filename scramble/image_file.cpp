@@ -96,6 +96,10 @@ std::optional<std::size_t> read_optional_input(const char* name, std::span<std::
 bool write_image_file(const char* name, std::span<const std::uint8_t> image)
 {
     InterruptBlock block;
+    // A write past the file size limit raises SIGXFSZ, whose default action
+    // would end the run mid-write and strand the temporary file. Ignored, it
+    // leaves a failed write (EFBIG), reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string temp_name = std::string(name) + TEMP_SUFFIX;
     int fd = mkstemp(temp_name.data());
     if (fd < 0)

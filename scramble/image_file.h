@@ -10,7 +10,8 @@
 // beside its final name and is renamed onto that name only once written and
 // closed, so a full disk or any other failure leaves the previous output as
 // it was and no temporary file behind. SIGINT, SIGTERM and SIGHUP are held
-// off while the temporary file exists, so they cannot strand it either.
+// off while the temporary file exists, and SIGXFSZ is ignored, so no signal
+// strands it either.
 #pragma once
 
 #include <cstddef>

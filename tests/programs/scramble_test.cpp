@@ -1,31 +1,29 @@
 // chkpak and appscramble as a user runs them: the bytes of their images,
 // their messages and statuses, and what they leave in the directory.
+#include "tests/programs/child_setup.h"
 #include "tests/programs/scramble_model.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <random>
 
-#include <grp.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 using namespace scramble_model;
 using testing_support::from_hex;
+using testing_support::limit_file_size;
 using testing_support::run_program;
 using testing_support::RunOptions;
 using testing_support::RunResult;
+using testing_support::run_unprivileged;
 using testing_support::ScratchDir;
 namespace fs = std::filesystem;
 
-constexpr uid_t NOBODY = 65534;
 constexpr rlim_t FILE_SIZE_LIMIT = 1000;  // below both images: their write must fail
 constexpr fs::perms READ_ONLY_DIR = static_cast<fs::perms>(0555);
 constexpr fs::perms OWNERS_DIR = static_cast<fs::perms>(0755);  // others may look, not create
@@ -60,24 +58,6 @@ Bytes chkpak_output(const Bytes& input) { return output_for(CHKPAK_PATH, "chkps.
 Bytes appscramble_output(const Bytes& input)
 {
     return output_for(APPSCRAMBLE_PATH, "zq_app.bin", input, "zq_app2.bin");
-}
-
-// Root writes into read-only directories and reads unreadable files, so
-// when the tests run as root the program runs as nobody instead.
-void run_unprivileged()
-{
-    if (geteuid() != 0)
-        return;
-    if (setgroups(0, nullptr) != 0 || setgid(NOBODY) != 0 || setuid(NOBODY) != 0)
-        _exit(125);
-}
-
-// A full disk as the program sees it: writes past the limit fail.
-void limit_file_size()
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = {FILE_SIZE_LIMIT, FILE_SIZE_LIMIT};
-    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 // chkps.pak for `input`: the input over the filler, the words it covers
@@ -263,14 +243,19 @@ TEST_P(ScramblerFiles, KeepsTheEarlierOutputWhenTheWriteFails)
 {
     Bytes earlier = earlier_output();
     dir_.write(tool().input, input_bytes(20, 2));
-    RunOptions options;
-    options.child_setup = limit_file_size;
-    RunResult result = run(tool().path, dir_, options);
-    EXPECT_EQ(result.status, 5);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Can't write " + std::string(tool().output) + ": File too large!\n");
-    EXPECT_EQ(dir_.read(tool().output), earlier);
-    EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
+    // Whether or not SIGXFSZ comes with the failed write, the run must end
+    // with its message rather than be killed and strand its temporary file.
+    for (bool ignore_signal : {true, false}) {
+        SCOPED_TRACE(ignore_signal);
+        RunOptions options;
+        options.child_setup = [ignore_signal] { limit_file_size(FILE_SIZE_LIMIT, ignore_signal); };
+        RunResult result = run(tool().path, dir_, options);
+        EXPECT_EQ(result.status, 5);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "Can't write " + std::string(tool().output) + ": File too large!\n");
+        EXPECT_EQ(dir_.read(tool().output), earlier);
+        EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
+    }
 }
 
 TEST_P(ScramblerFiles, RefusesAnInputLongerThanTheImageAndKeepsTheEarlierOutput)
