@@ -60,6 +60,17 @@ Bytes appscramble_output(const Bytes& input)
     return output_for(APPSCRAMBLE_PATH, "zq_app.bin", input, "zq_app2.bin");
 }
 
+// The output `program` writes, silently and alone, in an empty directory.
+Bytes output_without_input(const char* program, const char* output_name)
+{
+    ScratchDir dir;
+    RunResult result = run(program, dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out + result.err, "");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{output_name});
+    return dir.read(output_name);
+}
+
 // chkps.pak for `input`: the input over the filler, the words it covers
 // XORed, then the count and the key in words 0 and 1.
 void expect_pak_of(const Bytes& pak, const Bytes& input)
@@ -119,15 +130,10 @@ TEST(Chkpak, TakesAllNineHundredWordsOfAnInputThatFillsTheImage)
 
 TEST(Chkpak, WritesTheFillerBehindACountOfZeroWhenChkpsLzsIsMissing)
 {
-    ScratchDir dir;
-    RunResult result = run(CHKPAK_PATH, dir);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out + result.err, "");
     Bytes expected = builtin_image(PAK_SIZE);
     set_word(expected, 0, 0);
     set_word(expected, 1, CHK_KEY);
-    EXPECT_EQ(dir.read("chkps.pak"), expected);
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"chkps.pak"});
+    EXPECT_EQ(output_without_input(CHKPAK_PATH, "chkps.pak"), expected);
 }
 
 TEST(Appscramble, ScramblesTheFillerBehindAFourByteInput)
@@ -161,14 +167,9 @@ TEST(Appscramble, GivesBackTheInputWhenTheKeyPatternIsAppliedAgain)
 
 TEST(Appscramble, WritesTheFillerWithWordZeroClearedWhenZqAppBinIsMissing)
 {
-    ScratchDir dir;
-    RunResult result = run(APPSCRAMBLE_PATH, dir);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out + result.err, "");
     Bytes expected = builtin_image(APP_SIZE);
     set_word(expected, 0, 0);
-    EXPECT_EQ(dir.read("zq_app2.bin"), expected);
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"zq_app2.bin"});
+    EXPECT_EQ(output_without_input(APPSCRAMBLE_PATH, "zq_app2.bin"), expected);
 }
 
 // What the two scramblers share in their dealings with files, and how each
