@@ -84,7 +84,7 @@ std::optional<std::size_t> read_optional_input(const char* name, std::span<std::
     // A byte beyond the image means the input would be cut.
     unsigned char beyond;
     bool too_long = length == image.size() && std::fread(&beyond, 1, 1, input) == 1;
-    int error = std::ferror(input) ? errno : 0;
+    int error = std::ferror(input) ? (errno != 0 ? errno : EIO) : 0;
     std::fclose(input);
     if (error != 0)
         stop(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
