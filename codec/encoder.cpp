@@ -65,8 +65,8 @@ constexpr unsigned TEXT_PADDING = 8;
 constexpr unsigned CHECK_INTERVAL = 4096;
 // Candidates per position a plain walk visits before prefix chains pay for
 // their upkeep, and below which they no longer do.
-constexpr std::uint64_t PREFIX_ON_WORK = 24;
-constexpr std::uint64_t PREFIX_OFF_WORK = 6;
+constexpr std::uint64_t PREFIX_ON_WORK = 96;
+constexpr std::uint64_t PREFIX_OFF_WORK = 24;
 
 static_assert(static_cast<int>(MAX_MATCH) == MAX_MATCH_LENGTH);
 static_assert(static_cast<int>(DICT_SIZE) == MAX_DISTANCE);
@@ -131,6 +131,18 @@ unsigned match_length(const std::uint8_t* a, const std::uint8_t* b, unsigned max
     while (len < max && a[len] == b[len])
         len += 1;
     return len;
+}
+
+// A quick test before measuring a candidate: to beat `best` (at least 2)
+// it must agree at best - 1 and best. Both bytes lie within what the
+// measurement would read, so the test only saves work, never changes it.
+bool may_beat(const std::uint8_t* candidate, const std::uint8_t* current, unsigned best)
+{
+    std::uint16_t a;
+    std::uint16_t b;
+    std::memcpy(&a, candidate + best - 1, sizeof a);
+    std::memcpy(&b, current + best - 1, sizeof b);
+    return a == b;
 }
 
 // Candidates of a walk must start after this position: inside the window
@@ -252,7 +264,7 @@ unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
         chain += 1;
         const std::uint8_t* candidate = e.text + scan - off;
         unsigned best = static_cast<unsigned>(e.match_len);
-        if (candidate[best] != current[best])
+        if (!may_beat(candidate, current, best))
             continue;
         unsigned len = match_length(candidate, current, max);
         if (len > best && take_match(e, scan - off, len, max))
@@ -325,7 +337,7 @@ private:
             unsigned candidate = entry - shift;
             if (candidate < lowest)
                 break;
-            if (candidate >= settled_ || e_.text[candidate + best] != current_[best])
+            if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, best))
                 continue;
             unsigned len = match_length(e_.text + candidate, current_, max_);
             if (len <= best || (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_, len)))

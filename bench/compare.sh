@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Compares whole-process CPU time (user + sys) of lzspack, self-check
+# included, with gzip -6, gzip -9, lz4 -9, zstd -3 and lzspack built with the
+# plain encoder, on a corpus built here from files already on the machine
+# and from generated inputs. Prints a Markdown table of ratios: another
+# program's CPU time over lzspack's, so above 1 means lzspack is faster.
+# Each figure is the minimum of RUNS runs (the plain encoder runs once where
+# it takes over a second). Then runs codec_bench for in-process throughput.
+#
+#   bash bench/compare.sh [build-dir]        (default build-bench)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(realpath -m "${1:-$root/build-bench}")"
+runs="${RUNS:-5}"
+limit=$((4 * 1024 * 1024))  # bytes per real-file corpus entry
+
+for tool in gzip lz4 zstd python3; do
+  command -v "$tool" >/dev/null || { echo "compare.sh needs $tool (apt-get install gzip lz4 zstd python3)" >&2; exit 1; }
+done
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLZS_BUILD_TESTS=OFF -DLZS_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j "$(nproc)" --target lzspack lzspack_plain make_corpus codec_bench >/dev/null
+
+corpus="$(mktemp -d)"
+trap 'rm -rf "$corpus"' EXIT
+
+# Real files, in a fixed order so that one machine always builds the same
+# corpus. `head` cuts each pipe short, which its writers may complain of.
+set +o pipefail
+exec 3>&2 2>/dev/null
+find /usr/share/common-licenses /usr/share/doc -type f \( -name '*copyright*' -o -path '*common-licenses*' \) \
+  -not -name '*.gz' -print0 | sort -z | xargs -0 cat | head -c "$limit" > "$corpus/prose"
+find /usr/bin /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -size +100k -print0 | sort -z |
+  xargs -0 file -N | grep -E 'ELF 64-bit' | cut -d: -f1 | head -n 40 | xargs cat | head -c "$limit" > "$corpus/executables"
+find /usr/include -type f -name '*.h' -print0 | sort -z | xargs -0 cat | head -c "$limit" > "$corpus/c_headers"
+(cd /usr/share && tar --sort=name --mtime=@0 --owner=0 --group=0 --numeric-owner -cf - doc 2>/dev/null) |
+  head -c "$limit" > "$corpus/tar_of_small_files"
+exec 2>&3 3>&-
+set -o pipefail
+"$build/bench/make_corpus" "$corpus"
+
+python3 - "$corpus" "$build" "$runs" <<'PY'
+import os, resource, subprocess, sys
+corpus, build, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
+work = os.path.join(corpus, "work")
+os.makedirs(work)
+
+def cpu(argv, cwd):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    subprocess.run(argv, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+def best(argv, cwd, repeat):
+    first = cpu(argv, cwd)
+    if first > 1.0:
+        return first
+    return min([first] + [cpu(argv, cwd) for _ in range(repeat - 1)])
+
+files = sorted(f for f in os.listdir(corpus) if os.path.isfile(os.path.join(corpus, f)))
+others = [("plain", None), ("gzip -6", ["gzip", "-6", "-c"]), ("gzip -9", ["gzip", "-9", "-c"]),
+          ("lz4 -9", ["lz4", "-9", "-c"]), ("zstd -3", ["zstd", "-3", "-c", "-q"])]
+print("| file | size | lzspack CPU s | packed | " + " | ".join(name + " / lzspack" for name, _ in others) + " |")
+print("|---|---:|---:|---:|" + "---:|" * len(others))
+for name in files:
+    data = os.path.join(corpus, name)
+    local = os.path.join(work, name)
+    os.link(data, local)
+    size = os.path.getsize(data)
+    mine = best([os.path.join(build, "lzspack", "lzspack"), name], work, runs)
+    packed = os.path.getsize(local + ".lzs")
+    ratios = []
+    for label, argv in others:
+        if argv is None:
+            t = best([os.path.join(build, "bench", "lzspack_plain"), name], work, runs)
+        else:
+            t = best(argv + [local], work, runs)
+        ratios.append(t / mine if mine > 0 else float("inf"))
+    print(f"| {name} | {size} | {mine:.3f} | {100.0 * packed / size:.1f}% | " +
+          " | ".join(f"{r:.2f}" for r in ratios) + " |")
+PY
+
+echo
+"$build/bench/codec_bench" --benchmark_min_time=0.2 "$corpus"/* 2>/dev/null |
+  awk '/^(encode|decode)\//'

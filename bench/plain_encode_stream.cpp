@@ -1,0 +1,10 @@
+// lzspack_plain's encoder: encode_stream routed to the plain reference
+// encoder, so the baseline runs the very same program around it.
+#include "codec/encoder.h"
+#include "tests/reference/plain_encoder.h"
+
+namespace codec {
+
+void encode_stream(std::FILE* input, TokenWriter& writer) { reference::plain_encode_stream(input, writer); }
+
+}  // namespace codec
