@@ -19,7 +19,7 @@ using testing_support::RunOptions;
 using testing_support::RunResult;
 
 // Big enough that the packer is still writing long after the signal.
-constexpr std::size_t INPUT_SIZE = 24 << 20;
+constexpr std::size_t INPUT_SIZE = 8 << 20;
 // The signal goes out once the stream has this much on disk.
 constexpr long long SIGNAL_AT_BYTES = 256 << 10;
 

@@ -41,9 +41,6 @@ std::string ratio_line(const char* name, std::int64_t original, std::int64_t wri
 
 TEST(LargeInput, PacksAndVerifiesMoreThan64MebibytesWithARightRatioLine)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "a minute or more under the sanitizers; the plain build runs it";
-#endif
     ScratchDir dir;
     dir.write("big.dat", testing_support::word_soup(INPUT_SIZE, 4));
 
