@@ -12,3 +12,6 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLZS_SANITIZE=ON -DLZS_BUILD_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# A short run of each fuzz target (clang, libFuzzer); a crash fails the run.
+bash scripts/fuzz.sh 30
