@@ -81,5 +81,5 @@ for name in files:
 PY
 
 echo
-"$build/bench/codec_bench" --benchmark_min_time=0.2 "$corpus"/* 2>/dev/null |
-  awk '/^(encode|decode)\//'
+find "$corpus" -maxdepth 1 -type f -print0 | sort -z |
+  xargs -0 "$build/bench/codec_bench" --benchmark_min_time=0.2 2>/dev/null | awk '/^(encode|decode)\//'

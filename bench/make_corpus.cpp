@@ -21,14 +21,6 @@ bool write_file(const std::string& path, const Bytes& bytes)
     return std::fclose(out) == 0 && ok;
 }
 
-Bytes all_bytes()
-{
-    Bytes symbols(256);
-    for (unsigned i = 0; i < 256; ++i)
-        symbols[i] = static_cast<std::uint8_t>(i);
-    return symbols;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -43,7 +35,7 @@ int main(int argc, char** argv)
         Bytes bytes;
     } files[] = {
         {"zeros", Bytes(SIZE, 0)},
-        {"random_bytes", random_over(SIZE, all_bytes(), 1)},
+        {"random_bytes", random_over(SIZE, all_byte_values(), 1)},
         {"random_2_symbols", random_over(SIZE, letters(2), 2)},
         {"random_4_symbols", random_over(SIZE, letters(4), 3)},
         {"phrase_mutated", mutated_phrase(SIZE, "the window slides and every chain is rebased; ", 1000, 4)},

@@ -13,6 +13,14 @@ Bytes random_over(std::size_t size, const Bytes& symbols, std::uint32_t seed)
     return bytes;
 }
 
+Bytes all_byte_values()
+{
+    Bytes symbols(256);
+    for (unsigned i = 0; i < 256; ++i)
+        symbols[i] = static_cast<std::uint8_t>(i);
+    return symbols;
+}
+
 Bytes letters(unsigned count)
 {
     static const char order[] = "acgtbdefhijklmnopqrsuvwxyz";

@@ -19,6 +19,9 @@ using Bytes = std::vector<std::uint8_t>;
 // Bytes drawn uniformly from `symbols`.
 Bytes random_over(std::size_t size, const Bytes& symbols, std::uint32_t seed);
 
+// The 256 byte values, for random_over.
+Bytes all_byte_values();
+
 // The first `count` of the symbols "acgt" and then other letters, so that 2
 // and 4 give the familiar low-entropy texts.
 Bytes letters(unsigned count);

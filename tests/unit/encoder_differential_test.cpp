@@ -38,14 +38,6 @@ Bytes concat(const std::vector<Bytes>& parts)
     return all;
 }
 
-Bytes all_bytes()
-{
-    Bytes symbols(256);
-    for (unsigned i = 0; i < 256; ++i)
-        symbols[i] = static_cast<std::uint8_t>(i);
-    return symbols;
-}
-
 const std::string PHRASE = "the window slides and every chain is rebased; ";
 
 std::vector<Case> make_cases()
@@ -56,13 +48,13 @@ std::vector<Case> make_cases()
     for (std::size_t size : sizes) {
         for (unsigned count : {1u, 2u, 4u})
             add(cases, "letters" + std::to_string(count), random_over(size, letters(count), 1));
-        add(cases, "bytes", random_over(size, all_bytes(), 1));
+        add(cases, "bytes", random_over(size, all_byte_values(), 1));
     }
     for (std::uint32_t seed = 2; seed <= 4; ++seed) {
         const std::string s = "_seed" + std::to_string(seed);
         add(cases, "letters2" + s, random_over(40000, letters(2), seed));
         add(cases, "letters4" + s, random_over(40000, letters(4), seed));
-        add(cases, "bytes" + s, random_over(40000, all_bytes(), seed));
+        add(cases, "bytes" + s, random_over(40000, all_byte_values(), seed));
         add(cases, "top_bits" + s, top_bits_noise(40000, seed));
         add(cases, "overlapping_bits" + s, overlapping_bits(24000, seed));
     }
@@ -80,12 +72,12 @@ std::vector<Case> make_cases()
     add(cases, "phrase_stale_tail", mutated_phrase(4 * 16384 + 300, PHRASE, 500, 10));
     // Kinds of input that change within one stream, so any switch between
     // search methods happens mid-stream, in both directions.
-    add(cases, "mixed", concat({random_over(40000, all_bytes(), 11), top_bits_noise(60000, 12),
+    add(cases, "mixed", concat({random_over(40000, all_byte_values(), 11), top_bits_noise(60000, 12),
                                 mutated_phrase(40000, PHRASE, 300, 13), Bytes(30000, 0),
-                                random_over(50000, letters(2), 14), random_over(40000, all_bytes(), 15),
+                                random_over(50000, letters(2), 14), random_over(40000, all_byte_values(), 15),
                                 overlapping_bits(30000, 16)}));
     add(cases, "large_letters4", random_over(300000, letters(4), 17));
-    add(cases, "large_bytes", random_over(400000, all_bytes(), 18));
+    add(cases, "large_bytes", random_over(400000, all_byte_values(), 18));
     return cases;
 }
 
