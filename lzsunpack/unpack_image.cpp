@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <span>
 
@@ -93,14 +94,13 @@ UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec
         capacity = std::min(capacity, declared);
     }
 
-    UnpackResult result;
-    try {
-        result.data.resize(static_cast<std::size_t>(capacity));
-    } catch (const std::bad_alloc&) {
+    // Left uninitialised: where the capacity is only a bound (17 MB for
+    // zq_app2.bin), the pages the decoder never reaches are never touched.
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
+    if (buffer == nullptr)
         return failure(UnpackError::NO_MEMORY, capacity);
-    }
     codec::DecodeResult decoded =
-        codec::decode_tokens_checked(stream.data(), stream.size(), result.data.data(), result.data.size(), stats);
+        codec::decode_tokens_checked(stream.data(), stream.size(), buffer.get(), capacity, stats);
     if (decoded.error != codec::DecodeError::NONE) {
         UnpackResult failed = failure(UnpackError::DECODE);
         failed.decode_error = decoded.error;
@@ -108,7 +108,8 @@ UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec
     }
     if (info.length_word != NO_WORD && decoded.produced != declared)
         return failure(UnpackError::LENGTH_MISMATCH, decoded.produced, declared);
-    result.data.resize(decoded.produced);
+    UnpackResult result;
+    result.data.assign(buffer.get(), buffer.get() + decoded.produced);
     return result;
 }
 
