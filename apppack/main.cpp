@@ -10,6 +10,7 @@
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
+#include "toolrt/help.h"
 #include "toolrt/ratio.h"
 #include "toolrt/temp_output.h"
 
@@ -27,6 +28,14 @@ constexpr int HEADER_SIZE = 2048;
 constexpr int RECORD_OFFSET = 16;
 constexpr int RECORD_SIZE = 60;
 constexpr codec::PackedLayout IMAGE_LAYOUT = {1, 0};
+
+// --help, after the usage line.
+constexpr char HELP_SUMMARY[] =
+    "Splits an application executable (a 2048-byte header, then the body) in the\n"
+    "current directory: app_head.bin gets the 60 header bytes at offset 16,\n"
+    "zq_app.bin the body length and the compressed body. Prints the ratio line\n"
+    "and proves zq_app.bin by decoding it and comparing it with the body.\n"
+    "See apppack(1).\n";
 
 static_assert(RECORD_OFFSET + RECORD_SIZE <= HEADER_SIZE);
 
@@ -67,6 +76,7 @@ void write_header_record(std::FILE* input)
 
 int main(int argc, char** argv)
 {
+    answer_help_or_version(argc, argv, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
     if (argc < 2)
         fail(EXIT_USAGE, MSG_USAGE_APPPACK, argv[0]);
     const char* infile = argv[1];

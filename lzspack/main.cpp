@@ -8,6 +8,7 @@
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
+#include "toolrt/help.h"
 #include "toolrt/ratio.h"
 
 #include <cstdio>
@@ -21,6 +22,13 @@ using namespace toolrt;
 
 constexpr std::uint32_t LZS_FORMAT_WORD = 1;
 constexpr codec::PackedLayout LZS_LAYOUT = {2, 1};
+
+// --help, after the usage line.
+constexpr char HELP_SUMMARY[] =
+    "Compresses infile into a .lzs file beside it, named after infile with its\n"
+    "extension replaced (chkps.dat -> chkps.lzs), prints the ratio line, and\n"
+    "proves the .lzs file by decoding it and comparing it with infile.\n"
+    "outfile is accepted and has no effect. See lzspack(1).\n";
 
 // Never let the output overwrite the input: `lzspack x.lzs`, or the same
 // file reached through another name.
@@ -45,6 +53,7 @@ std::uint32_t checked_input_length(std::FILE* input, const char* infile)
 
 int main(int argc, char** argv)
 {
+    answer_help_or_version(argc, argv, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
     if (argc < 2)
         fail(EXIT_USAGE, MSG_USAGE_LZSPACK, argv[0]);
     const char* infile = argv[1];

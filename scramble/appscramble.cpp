@@ -9,7 +9,9 @@
 // cleared. Without zq_app.bin the output is the built-in image with word 0
 // cleared and nothing XORed.
 //
-// Arguments are ignored; it prints nothing unless it fails.
+// Arguments are ignored (but --help or --version alone); it prints nothing
+// unless it fails.
+#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
@@ -33,6 +35,13 @@ constexpr std::size_t SCRAMBLED_PAIRS = 753;  // bytes 4 to 6027
 static_assert((FIRST_SCRAMBLED_WORD + 2 * SCRAMBLED_PAIRS) * 4 == 6028);
 static_assert(6028 <= IMAGE_SIZE && IMAGE_SIZE % 4 == 0);
 
+// --help, after the usage line.
+constexpr char HELP_SUMMARY[] =
+    "Scrambles zq_app.bin into zq_app2.bin, 204800 bytes, in the current\n"
+    "directory: word 0 cleared, bytes 4 to 6027 XORed with two alternating\n"
+    "keys, the rest copied; the built-in image fills what zq_app.bin does not.\n"
+    "Arguments are ignored. See appscramble(1).\n";
+
 std::uint8_t g_image[IMAGE_SIZE];
 
 void scramble_input(std::span<std::uint8_t> image)
@@ -53,8 +62,9 @@ void write_output(std::span<const std::uint8_t> image)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    answer_help_or_version(argc, argv, "appscramble", HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     scramble_input(image);

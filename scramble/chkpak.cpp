@@ -12,8 +12,9 @@
 // bytes included. Without chkps.lzs no words are taken: word 0 is 0 and the
 // rest is the built-in image behind the key.
 //
-// Arguments are ignored. Its one message, when chkps.pak cannot be created,
+// Arguments are ignored (but --help or --version alone). Its one message, when chkps.pak cannot be created,
 // goes to stdout.
+#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
@@ -34,6 +35,13 @@ constexpr std::size_t COUNT_WORD = 0;
 constexpr std::size_t KEY_WORD = 1;
 
 static_assert(IMAGE_SIZE % 4 == 0, "the image is whole words");
+
+// --help, after the usage line.
+constexpr char HELP_SUMMARY[] =
+    "Scrambles chkps.lzs into chkps.pak, 3600 bytes, in the current directory:\n"
+    "the word count and the key, then the words of chkps.lzs from word 2 on,\n"
+    "XORed with the key, then the built-in image. Arguments are ignored.\n"
+    "See chkpak(1).\n";
 
 std::uint8_t g_image[IMAGE_SIZE];
 
@@ -65,8 +73,9 @@ int write_output(std::span<const std::uint8_t> image)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    answer_help_or_version(argc, argv, "chkpak", HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     std::uint32_t words = scramble_input(image);

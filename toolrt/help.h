@@ -1,0 +1,18 @@
+// --help and --version for the packing tools.
+//
+// Either is recognised only as the one and only argument. Every other
+// command line keeps the meaning it always had, so no existing invocation
+// changes: `lzspack --help x` still packs a file named --help, and a file of
+// that name alone is reached as ./--help.
+#pragma once
+
+namespace toolrt {
+
+// If the command line is exactly `program --help`, prints `usage_format`
+// (with the program's name as invoked) and `summary` on stdout; if it is
+// exactly `program --version`, prints "`name` <version>". Either way it then
+// ends the process with EXIT_OK. Otherwise it returns and changes nothing.
+void answer_help_or_version(int argc, char** argv, const char* name, const char* usage_format,
+                            const char* summary);
+
+}  // namespace toolrt
