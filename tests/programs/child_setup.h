@@ -11,7 +11,8 @@ namespace testing_support {
 inline constexpr int SETUP_FAILED = 125;
 
 // Root reads unreadable files and writes into read-only directories, so
-// under root the program runs as nobody instead; otherwise nothing changes.
+// under root the program runs without the capabilities that allow it (or,
+// where they cannot be dropped, as nobody); otherwise nothing changes.
 void run_unprivileged();
 
 // A disk that fills up after `bytes` bytes of any one file, as the program
