@@ -40,6 +40,14 @@ RunOptions unprivileged()
     return options;
 }
 
+void expect_failure(const RunResult& result, int status, const std::string& message)
+{
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.status, status);
+    EXPECT_EQ(result.err, message);
+    EXPECT_EQ(result.out, "");
+}
+
 void expect_files(const ScratchDir& dir, const Files& expected)
 {
     Files actual = files_in(dir);
@@ -92,10 +100,7 @@ TEST_P(PackerFaults, ReportsADiskThatFillsUpAnywhereInTheStreamAndKeepsWhatItDid
             expected[output] = reference.at(output);
         }
 
-        RunResult result = run(packer(), dir, with_file_size_limit(limit));
-        EXPECT_EQ(result.status, 5);
-        EXPECT_EQ(result.err, MSG_SHORT_WRITE);
-        EXPECT_EQ(result.out, "");
+        expect_failure(run(packer(), dir, with_file_size_limit(limit)), 5, MSG_SHORT_WRITE);
         expect_files(dir, expected);
     }
 }
@@ -122,10 +127,7 @@ TEST_P(PackerFaults, ReportsTheFileSizeLimitAsAFullDiskWhenItsSignalIsNotIgnored
     ScratchDir dir;
     Files before = prepare(dir, packer(), input);
 
-    RunResult result = run(packer(), dir, with_file_size_limit(50, /*ignore_signal=*/false));
-    EXPECT_EQ(result.signal, 0);
-    EXPECT_EQ(result.status, 5);
-    EXPECT_EQ(result.err, MSG_SHORT_WRITE);
+    expect_failure(run(packer(), dir, with_file_size_limit(50, /*ignore_signal=*/false)), 5, MSG_SHORT_WRITE);
     expect_files(dir, before);
 }
 
@@ -139,8 +141,7 @@ TEST_P(PackerFaults, CannotCreateATemporaryFileInADirectoryItMayNotWrite)
     if (result.status == testing_support::SETUP_FAILED)
         GTEST_SKIP() << "cannot run the packer without root's privileges here";
     fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::add);
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, MSG_CANT_OPEN_TEMP);
+    expect_failure(result, 2, MSG_CANT_OPEN_TEMP);
     expect_files(dir, before);
 }
 
@@ -154,17 +155,14 @@ TEST_P(PackerFaults, RefusesAnInputItCannotReadOrThatIsNotAFile)
     RunResult result = run(packer(), dir, unprivileged());
     if (result.status == testing_support::SETUP_FAILED)
         GTEST_SKIP() << "cannot run the packer without root's privileges here";
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "Can't open file: " + packer().input + "!\n\n");
+    expect_failure(result, 2, "Can't open file: " + packer().input + "!\n\n");
     fs::permissions(dir / packer().input, fs::perms::owner_read);
     expect_files(dir, before);
 
     fs::remove(dir / packer().input);
     fs::create_directory(dir / packer().input);
     before.erase(packer().input);
-    result = run(packer(), dir);
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "Can't open file: " + packer().input + "!\n\n");
+    expect_failure(run(packer(), dir), 2, "Can't open file: " + packer().input + "!\n\n");
     fs::remove(dir / packer().input);
     expect_files(dir, before);
 }
@@ -187,12 +185,11 @@ TEST(LzspackFaults, RemovesTheTemporaryFileOfAnOutputNameAtTheLimit)
     Bytes data = word_soup(INPUT_SIZE, 2);
     dir.write(input, data);
 
-    RunResult result = testing_support::run_program(LZSPACK_PATH, {input}, dir.path(), with_file_size_limit(4096));
-    EXPECT_EQ(result.status, 5);
-    EXPECT_EQ(result.err, MSG_SHORT_WRITE);
+    expect_failure(testing_support::run_program(LZSPACK_PATH, {input}, dir.path(), with_file_size_limit(4096)), 5,
+                   MSG_SHORT_WRITE);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / folder), fs::directory_iterator()), 1);
 
-    result = testing_support::run_program(LZSPACK_PATH, {input}, dir.path());
+    RunResult result = testing_support::run_program(LZSPACK_PATH, {input}, dir.path());
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(dir.exists(stem + ".lzs"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / folder), fs::directory_iterator()), 2);
