@@ -7,15 +7,6 @@ namespace lzsunpack {
 CommandLine parse_command_line(const std::vector<std::string>& args)
 {
     CommandLine line;
-    if (args.size() == 1 && args[0] == "--help") {
-        line.action = Action::HELP;
-        return line;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        line.action = Action::VERSION;
-        return line;
-    }
-
     std::vector<std::string> files;
     bool flags_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

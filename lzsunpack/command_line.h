@@ -1,8 +1,8 @@
 // lzsunpack's command line:
 //
 //   lzsunpack [-v] [-f] [-t KIND] [--] file [outfile]
-//   lzsunpack --help | --version        (as the only argument)
 //
+// (--help and --version, as the only argument, are answered before this.)
 // Flags come first and each stands alone; "--" ends them, so a file whose
 // name starts with '-' can still be named.
 #pragma once
@@ -25,8 +25,6 @@ struct Options {
 
 enum class Action {
     UNPACK,
-    HELP,
-    VERSION,
     USAGE_ERROR,  // a flag or argument count that does not fit the usage
     BAD_KIND,     // -t names no kind; `bad_kind` holds the name
 };

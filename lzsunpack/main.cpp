@@ -15,11 +15,11 @@
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
+#include "toolrt/help.h"
 #include "toolrt/temp_output.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -35,17 +35,11 @@ using Bytes = std::vector<std::uint8_t>;
 // Ends the run here for --help, --version and a command line that does not fit.
 Options read_command_line(int argc, char** argv)
 {
+    toolrt::answer_help_or_version(argc, argv, "lzsunpack", MSG_USAGE, HELP_TEXT);
     CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
     switch (line.action) {
     case Action::UNPACK:
         break;
-    case Action::HELP:
-        std::printf(MSG_USAGE, argv[0]);
-        std::fputs(HELP_TEXT, stdout);
-        std::exit(toolrt::EXIT_OK);
-    case Action::VERSION:
-        std::puts("lzsunpack " LZSTOOLS_VERSION);
-        std::exit(toolrt::EXIT_OK);
     case Action::USAGE_ERROR:
         fail(toolrt::EXIT_USAGE, MSG_USAGE, argv[0]);
     case Action::BAD_KIND:

@@ -71,18 +71,10 @@ TEST(CommandLine, TakesNamesThatLookLikeFlagsAfterDoubleDash)
     EXPECT_EQ(line.options.outfile, "--help");
 }
 
-TEST(CommandLine, AnswersHelpAndVersionOnlyAsTheOnlyArgument)
-{
-    EXPECT_EQ(parse_command_line({"--help"}).action, Action::HELP);
-    EXPECT_EQ(parse_command_line({"--version"}).action, Action::VERSION);
-    EXPECT_EQ(parse_command_line({"--help", "x.lzs"}).action, Action::USAGE_ERROR);
-    EXPECT_EQ(parse_command_line({"-v", "--version"}).action, Action::USAGE_ERROR);
-}
-
 TEST(CommandLine, RefusesWhatDoesNotFitTheUsage)
 {
     std::vector<std::vector<std::string>> lines = {
-        {}, {"-v"}, {"a", "b", "c"}, {"-x", "a"}, {"-vf", "a"}, {"a", "-t"}, {"--"},
+        {}, {"-v"}, {"a", "b", "c"}, {"-x", "a"}, {"-vf", "a"}, {"a", "-t"}, {"--"}, {"--help", "a"},
     };
     for (const auto& args : lines)
         EXPECT_EQ(parse_command_line(args).action, Action::USAGE_ERROR) << args.size();
