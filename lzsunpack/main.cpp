@@ -80,7 +80,8 @@ Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind)
     try {
         image.resize(static_cast<std::size_t>(wanted));
     } catch (const std::bad_alloc&) {
-        fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, static_cast<int>(std::min<std::uint64_t>(wanted, INT32_MAX)));
+        fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC,
+             static_cast<int>(std::min<std::uint64_t>(wanted, INT32_MAX)));
     }
     std::size_t read = image.empty() ? 0 : std::fread(image.data(), 1, image.size(), input);
     bool failed = std::ferror(input) != 0;

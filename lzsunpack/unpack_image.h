@@ -41,7 +41,8 @@ struct UnpackResult {
 // per eight tokens.
 inline constexpr std::uint64_t MAX_LENGTH_IMAGE_SIZE = 8 + 2 + (1ull << 31) / 8 * 9;
 
-// The largest image of the kind; a file any larger is refused unread.
+// The largest image of the kind; of a larger file only this much and one
+// byte more need be read to refuse it.
 std::uint64_t largest_image_size(ImageKind kind);
 
 // The bytes `image` of the given kind stands for. `image` is taken by value

@@ -287,7 +287,8 @@ TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)
     for (std::vector<std::string> args : {std::vector<std::string>{}, {"-v"}, {"-t", "lzs"}}) {
         RunResult result = lzsunpack(dir, args);
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, std::string("Usage: ") + LZSUNPACK_PATH + " [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n\n");
+        EXPECT_EQ(result.err,
+                  std::string("Usage: ") + LZSUNPACK_PATH + " [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n\n");
     }
     EXPECT_TRUE(dir.entries().empty());
 }

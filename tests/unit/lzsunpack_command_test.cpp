@@ -84,13 +84,6 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheUsage)
     EXPECT_EQ(bad.bad_kind, "zip");
 }
 
-TEST(Report, PrintsNameKindAndBothSizesInColumns)
-{
-    EXPECT_EQ(lzsunpack::format_report("zq_app.bin", ImageKind::APP, 9, 3), "  zq_app.bin: app         9 -->        3\n");
-    EXPECT_EQ(lzsunpack::format_report("zq_app2.bin", ImageKind::APP2, 204800, 123456),
-              " zq_app2.bin: app2   204800 -->   123456\n");
-}
-
 TEST(Report, PrintsEachTokenClassAndTheMeanMatch)
 {
     codec::DecodeStats stats = {};

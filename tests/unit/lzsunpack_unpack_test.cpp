@@ -119,21 +119,6 @@ TEST(UnpackImage, TakesAPakWhoseStreamReachesItsLastWord)
     EXPECT_EQ(result.data, data);
 }
 
-TEST(UnpackImage, CountsTheTokensOfItsOneDecoderPass)
-{
-    codec::DecodeStats stats = {};
-    // "a", then a MATCH_3 of distance 1, then a literal above 0x80.
-    Bytes lzs = lzs_of_stream(from_hex("04 61 80 00 E9 FF"), 5);
-    UnpackResult result = unpack_image(lzs, ImageKind::LZS, &stats);
-    ASSERT_EQ(result.error, UnpackError::NONE);
-    EXPECT_EQ(result.data, from_hex("61 61 61 61 E9"));
-    EXPECT_EQ(stats.tokens[codec::LITERAL_LOW], 1u);
-    EXPECT_EQ(stats.tokens[codec::LITERAL_HIGH], 1u);
-    EXPECT_EQ(stats.tokens[codec::MATCH_3], 1u);
-    EXPECT_EQ(stats.bytes[codec::MATCH_3], 3u);
-    EXPECT_EQ(stats.distance_sum, 1u);
-}
-
 TEST(UnpackImage, RefusesAnImageOfTheWrongSize)
 {
     Bytes app2 = image_of(ImageKind::APP2, bytes_of("abc"));
@@ -220,7 +205,8 @@ TEST(UnpackImage, RefusesALengthWordThatDisagreesWithTheStream)
         set_word(image, length_word, size32(data) + 1);
         UnpackResult longer = unpack_image(image, kind);
         EXPECT_EQ(longer.error, UnpackError::LENGTH_MISMATCH);
-        EXPECT_EQ(lzsunpack::unpack_error_reason(longer, kind), "its length word says 3001 bytes, its stream holds 3000!");
+        EXPECT_EQ(lzsunpack::unpack_error_reason(longer, kind),
+                  "its length word says 3001 bytes, its stream holds 3000!");
 
         set_word(image, length_word, size32(data) - 1);
         UnpackResult shorter = unpack_image(image, kind);
