@@ -22,8 +22,11 @@ struct Program {
 };
 
 const Program PROGRAMS[] = {
-    {"lzspack", LZSPACK_PATH},     {"apppack", APPPACK_PATH},     {"chkpak", CHKPAK_PATH},
-    {"appscramble", APPSCRAMBLE_PATH}, {"lzsunpack", LZSUNPACK_PATH},
+    {"lzspack", LZSPACK_PATH},
+    {"apppack", APPPACK_PATH},
+    {"chkpak", CHKPAK_PATH},
+    {"appscramble", APPSCRAMBLE_PATH},
+    {"lzsunpack", LZSUNPACK_PATH},
 };
 
 // The inputs the scramblers would read, so that a run that ignored --help
@@ -36,17 +39,26 @@ void write_scrambler_inputs(const ScratchDir& dir)
 
 const std::set<std::string> SCRAMBLER_INPUTS = {"chkps.lzs", "zq_app.bin"};
 
+// Runs `program` with `arg` as its only argument beside the scramblers'
+// inputs, checks that it ends quietly with status 0 and leaves the directory
+// as it was, and returns what it printed.
+std::string answer_of(const Program& program, const char* arg)
+{
+    ScratchDir dir;
+    write_scrambler_inputs(dir);
+    RunResult run = run_program(program.path, {arg}, dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(dir.entries(), SCRAMBLER_INPUTS);
+    return run.out;
+}
+
 TEST(EveryProgram, PrintsItsUsageForHelpAndTouchesNoFile)
 {
     for (const Program& program : PROGRAMS) {
         SCOPED_TRACE(program.name);
-        ScratchDir dir;
-        write_scrambler_inputs(dir);
-        RunResult run = run_program(program.path, {"--help"}, dir.path());
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out.rfind(std::string("Usage: ") + program.path, 0), 0u) << run.out;
-        EXPECT_EQ(run.err, "");
-        EXPECT_EQ(dir.entries(), SCRAMBLER_INPUTS);
+        std::string out = answer_of(program, "--help");
+        EXPECT_EQ(out.rfind(std::string("Usage: ") + program.path, 0), 0u) << out;
     }
 }
 
@@ -54,13 +66,7 @@ TEST(EveryProgram, PrintsTheToolChainVersionAndTouchesNoFile)
 {
     for (const Program& program : PROGRAMS) {
         SCOPED_TRACE(program.name);
-        ScratchDir dir;
-        write_scrambler_inputs(dir);
-        RunResult run = run_program(program.path, {"--version"}, dir.path());
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, std::string(program.name) + " " LZSTOOLS_VERSION "\n");
-        EXPECT_EQ(run.err, "");
-        EXPECT_EQ(dir.entries(), SCRAMBLER_INPUTS);
+        EXPECT_EQ(answer_of(program, "--version"), std::string(program.name) + " " LZSTOOLS_VERSION "\n");
     }
 }
 
