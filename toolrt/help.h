@@ -1,4 +1,5 @@
-// --help and --version for the packing tools.
+// --help and --version for the programs built on the tool runtime: the
+// packers and lzsunpack.
 //
 // Either is recognised only as the one and only argument. Every other
 // command line keeps the meaning it always had, so no existing invocation
