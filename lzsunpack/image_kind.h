@@ -11,6 +11,7 @@
 #pragma once
 
 #include "lzsunpack/unscramble.h"
+#include "scramble/patterns.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,9 +43,9 @@ struct KindInfo {
 inline constexpr KindInfo KIND_TABLE[] = {
     {ImageKind::LZS, "lzs", nullptr, ".lzs", 0, Scramble::NONE, 8, 1, NO_WORD, 0, 1, "format word", ""},
     {ImageKind::APP, "app", "zq_app.bin", nullptr, 0, Scramble::NONE, 4, 0, NO_WORD, NO_WORD, 0, "", ".body"},
-    {ImageKind::APP2, "app2", "zq_app2.bin", nullptr, 204800, Scramble::APP_KEY_PAIR, 4, NO_WORD, NO_WORD, 0, 0,
+    {ImageKind::APP2, "app2", "zq_app2.bin", nullptr, scramble::APP_IMAGE_SIZE, Scramble::APP_KEY_PAIR, 4, NO_WORD, NO_WORD, 0, 0,
      "cleared length word", ".body"},
-    {ImageKind::PAK, "pak", "chkps.pak", ".pak", 3600, Scramble::PAK_KEY, 8, NO_WORD, 0, 1, CHK_KEY, "key word",
+    {ImageKind::PAK, "pak", "chkps.pak", ".pak", scramble::PAK_IMAGE_SIZE, Scramble::PAK_KEY, 8, NO_WORD, 0, 1, scramble::CHK_KEY, "key word",
      ".unpak"},
 };
 

@@ -12,11 +12,6 @@
 
 namespace lzsunpack {
 
-// The keys the scramblers apply, fixed in every image they ever wrote.
-inline constexpr std::uint32_t CHK_KEY = 0x3C5A1E97;    // chkps.pak
-inline constexpr std::uint32_t APP_KEY_A = 0x6B2D94E1;  // zq_app2.bin, odd words
-inline constexpr std::uint32_t APP_KEY_B = 0x15C7A3F8;  // zq_app2.bin, even words
-
 enum class Scramble {
     NONE,
     APP_KEY_PAIR,  // words 1 to 1506 (bytes 4 to 6027), APP_KEY_A and APP_KEY_B in turn

@@ -15,6 +15,7 @@
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
+#include "scramble/patterns.h"
 #include "scramble/stop.h"
 
 #include <cstdint>
@@ -25,15 +26,6 @@ using namespace scramble;
 
 constexpr char INPUT_NAME[] = "zq_app.bin";
 constexpr char OUTPUT_NAME[] = "zq_app2.bin";
-constexpr std::size_t IMAGE_SIZE = 204800;  // the loader's fixed slot for zq_app2.bin
-constexpr std::uint32_t APP_KEY_A = 0x6B2D94E1;
-constexpr std::uint32_t APP_KEY_B = 0x15C7A3F8;
-constexpr std::size_t LENGTH_WORD = 0;
-constexpr std::size_t FIRST_SCRAMBLED_WORD = 1;
-constexpr std::size_t SCRAMBLED_PAIRS = 753;  // bytes 4 to 6027
-
-static_assert((FIRST_SCRAMBLED_WORD + 2 * SCRAMBLED_PAIRS) * 4 == 6028);
-static_assert(6028 <= IMAGE_SIZE && IMAGE_SIZE % 4 == 0);
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] =
@@ -42,16 +34,12 @@ constexpr char HELP_SUMMARY[] =
     "keys, the rest copied; the built-in image fills what zq_app.bin does not.\n"
     "Arguments are ignored. See appscramble(1).\n";
 
-std::uint8_t g_image[IMAGE_SIZE];
+std::uint8_t g_image[APP_IMAGE_SIZE];
 
 void scramble_input(std::span<std::uint8_t> image)
 {
-    if (!read_optional_input(INPUT_NAME, image))
-        return;
-    for (std::size_t k = 0; k < SCRAMBLED_PAIRS; ++k) {
-        xor_word(image, FIRST_SCRAMBLED_WORD + 2 * k, APP_KEY_A);
-        xor_word(image, FIRST_SCRAMBLED_WORD + 2 * k + 1, APP_KEY_B);
-    }
+    if (read_optional_input(INPUT_NAME, image))
+        xor_app_words(image);
 }
 
 void write_output(std::span<const std::uint8_t> image)
@@ -68,7 +56,7 @@ int main(int argc, char** argv)
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     scramble_input(image);
-    set_word(image, LENGTH_WORD, 0);
+    set_word(image, APP_LENGTH_WORD, 0);
     write_output(image);
     return EXIT_OK;
 }

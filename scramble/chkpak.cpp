@@ -18,6 +18,7 @@
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
+#include "scramble/patterns.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -29,12 +30,6 @@ using namespace scramble;
 
 constexpr char INPUT_NAME[] = "chkps.lzs";
 constexpr char OUTPUT_NAME[] = "chkps.pak";
-constexpr std::size_t IMAGE_SIZE = 3600;  // the loader's fixed slot for chkps.pak
-constexpr std::uint32_t CHK_KEY = 0x3C5A1E97;
-constexpr std::size_t COUNT_WORD = 0;
-constexpr std::size_t KEY_WORD = 1;
-
-static_assert(IMAGE_SIZE % 4 == 0, "the image is whole words");
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] =
@@ -43,7 +38,7 @@ constexpr char HELP_SUMMARY[] =
     "XORed with the key, then the built-in image. Arguments are ignored.\n"
     "See chkpak(1).\n";
 
-std::uint8_t g_image[IMAGE_SIZE];
+std::uint8_t g_image[PAK_IMAGE_SIZE];
 
 // Lays chkps.lzs over the image and scrambles its words; returns their count.
 std::uint32_t scramble_input(std::span<std::uint8_t> image)
@@ -52,15 +47,14 @@ std::uint32_t scramble_input(std::span<std::uint8_t> image)
     if (!length)
         return 0;
     std::size_t words = (*length + 3) / 4;
-    for (std::size_t k = 0; k < words; ++k)
-        xor_word(image, k, CHK_KEY);
+    xor_pak_words(image, 0, words);
     return static_cast<std::uint32_t>(words);
 }
 
 void write_header(std::span<std::uint8_t> image, std::uint32_t words)
 {
-    set_word(image, KEY_WORD, CHK_KEY);
-    set_word(image, COUNT_WORD, words);
+    set_word(image, PAK_KEY_WORD, CHK_KEY);
+    set_word(image, PAK_COUNT_WORD, words);
 }
 
 int write_output(std::span<const std::uint8_t> image)
