@@ -77,26 +77,30 @@ static_assert(prefix::PREFIX_LENGTHS[prefix::PREFIX_LEVELS - 1] + prefix::PREFIX
                   MAX_MATCH + TEXT_PADDING,
               "prefix hashes at the last position must stay inside text");
 
+// Only what the search reads before writing starts zeroed (see
+// encode_stream_with): the tables below hold about 1.2 MB, and touching pages
+// a run never uses costs small inputs more than their whole encoding.
 struct Encoder {
     std::uint8_t text[TEXT_SIZE + TEXT_PADDING];
     std::uint16_t head[HASH_SIZE];
-    std::uint16_t prev[DICT_SIZE];
+    std::uint16_t prev[DICT_SIZE];  // written before it is read: a walk starts from head
     std::uint8_t crowded[HASH_SIZE];
-    unsigned pos;
-    unsigned remainder;  // input bytes from pos to the end of what was read
-    unsigned hash;       // hash of text[pos], text[pos + 1], text[pos + 2]
-    int match_len;
-    unsigned match_pos;
-    bool slid;           // has the window slid yet?
-    std::FILE* input;
+    unsigned pos = DICT_SIZE;
+    unsigned remainder = 0;  // input bytes from pos to the end of what was read
+    unsigned hash = 0;       // hash of text[pos], text[pos + 1], text[pos + 2]
+    int match_len = 0;
+    unsigned match_pos = 0;
+    bool slid = false;       // has the window slid yet?
+    std::FILE* input = nullptr;
 
     // Every position in [pos, crowded_until) has a crowded bucket.
-    unsigned crowded_until;
+    unsigned crowded_until = 0;
 
-    // Kept only while `prefix_on`: the prefix chains, and per bucket the
-    // number of insertions so far (mod 2^16) and of positions in the window.
-    SearchMode mode;
-    bool prefix_on;
+    // Kept only while `prefix_on`, and set up when it turns on: the prefix
+    // chains, and per bucket the number of insertions so far (mod 2^16) and
+    // of positions in the window.
+    SearchMode mode = SearchMode::AUTOMATIC;
+    bool prefix_on = false;
     prefix::PrefixChains<DICT_SIZE> chains;
     std::uint16_t insertions[HASH_SIZE];
     std::uint16_t insertion_number[DICT_SIZE];  // per position: its bucket's count before it
@@ -104,8 +108,8 @@ struct Encoder {
 
     // Plain walk lengths (visited, or what the plain walk would have
     // visited) since the last check, and positions since then.
-    std::uint64_t walk_work;
-    unsigned positions_since_check;
+    std::uint64_t walk_work = 0;
+    unsigned positions_since_check = 0;
 };
 
 unsigned hash3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
@@ -136,13 +140,16 @@ unsigned match_length(const std::uint8_t* a, const std::uint8_t* b, unsigned max
 // A quick test before measuring a candidate: to beat `best` (at least 2)
 // it must agree at best - 1 and best. Both bytes lie within what the
 // measurement would read, so the test only saves work, never changes it.
+std::uint16_t load_pair(const std::uint8_t* at)
+{
+    std::uint16_t pair;
+    std::memcpy(&pair, at, sizeof pair);
+    return pair;
+}
+
 bool may_beat(const std::uint8_t* candidate, const std::uint8_t* current, unsigned best)
 {
-    std::uint16_t a;
-    std::uint16_t b;
-    std::memcpy(&a, candidate + best - 1, sizeof a);
-    std::memcpy(&b, current + best - 1, sizeof b);
-    return a == b;
+    return load_pair(candidate + best - 1) == load_pair(current + best - 1);
 }
 
 // Candidates of a walk must start after this position: inside the window
@@ -210,13 +217,12 @@ void advance(Encoder& e)
 {
     e.remainder -= 1;
     e.pos += 1;
-    if (e.pos == 2 * DICT_SIZE)
+    e.positions_since_check += 1;
+    if (e.pos == 2 * DICT_SIZE) [[unlikely]]
         slide(e);
     e.hash = roll(e.hash, e.text[e.pos + 2]);
     if (e.prefix_on && e.slid)
         e.members[hash_at(e, e.pos - DICT_SIZE)] -= 1;  // it leaves the window
-    if (e.mode == SearchMode::AUTOMATIC && ++e.positions_since_check == CHECK_INTERVAL)
-        choose_search(e);
 }
 
 void insert(Encoder& e)
@@ -225,6 +231,36 @@ void insert(Encoder& e)
     e.head[e.hash] = static_cast<std::uint16_t>(e.pos);
     if (e.prefix_on)
         insert_prefix(e, e.pos, e.hash);
+}
+
+// Steps over `count` positions, linking each into its chain: the rest of an
+// emitted match. On compressible input this runs for most bytes, so while
+// only the three-byte chains are kept it runs in stretches that stop short
+// of the next slide, with the state in locals.
+void advance_and_insert(Encoder& e, unsigned count)
+{
+    while (count > 0) {
+        unsigned steps = std::min(count, 2 * DICT_SIZE - 1 - e.pos);
+        if (e.prefix_on || steps == 0) {
+            advance(e);
+            insert(e);
+            count -= 1;
+            continue;
+        }
+        unsigned pos = e.pos;
+        unsigned hash = e.hash;
+        for (const unsigned end = pos + steps; pos != end;) {
+            pos += 1;
+            hash = roll(hash, e.text[pos + 2]);
+            e.prev[pos & PREV_MASK] = e.head[hash];
+            e.head[hash] = static_cast<std::uint16_t>(pos);
+        }
+        e.pos = pos;
+        e.hash = hash;
+        e.remainder -= steps;
+        e.positions_since_check += steps;
+        count -= steps;
+    }
 }
 
 // The bucket and shift a search starts from (step 2 of the search).
@@ -255,20 +291,27 @@ bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
 }
 
 // The plain walk of bucket h, shifted by off. Returns the candidates visited.
+// Most candidates fail the quick test, so the loop keeps the best length and
+// the two bytes a candidate must match in registers.
 unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
-    unsigned scan_end = window_floor(e) + off;
-    const std::uint8_t* current = e.text + e.pos;
+    const unsigned scan_end = window_floor(e) + off;
+    const std::uint8_t* const current = e.text + e.pos;
+    const std::uint8_t* const shifted = e.text - off;  // shifted + scan: the candidate
+    unsigned best = static_cast<unsigned>(e.match_len);
+    std::uint16_t wanted = load_pair(current + best - 1);
     unsigned chain = 0;
     for (unsigned scan = e.head[h]; scan > scan_end; scan = e.prev[scan & PREV_MASK]) {
         chain += 1;
-        const std::uint8_t* candidate = e.text + scan - off;
-        unsigned best = static_cast<unsigned>(e.match_len);
-        if (!may_beat(candidate, current, best))
+        if (load_pair(shifted + scan + best - 1) != wanted)
             continue;
-        unsigned len = match_length(candidate, current, max);
-        if (len > best && take_match(e, scan - off, len, max))
+        unsigned len = match_length(shifted + scan, current, max);
+        if (len <= best)
+            continue;
+        best = len;
+        if (take_match(e, scan - off, len, max))
             break;
+        wanted = load_pair(current + best - 1);
     }
     return chain;
 }
@@ -394,6 +437,8 @@ void walk(Encoder& e, unsigned h, unsigned off, unsigned max)
 // Searches at pos for a match longer than match_len, then links pos.
 void find_and_insert(Encoder& e)
 {
+    if (e.mode == SearchMode::AUTOMATIC && e.positions_since_check >= CHECK_INTERVAL)
+        choose_search(e);
     if (e.match_len < 2)
         e.match_len = 2;
     e.match_pos = e.pos;
@@ -421,17 +466,20 @@ void encode_stream(std::FILE* input, TokenWriter& writer)
 
 void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode)
 {
-    // One zeroed encoder per stream: the window's bytes past the input's end
-    // take part in searches, so they must start as zeros.
-    auto owner = std::make_unique<Encoder>();
+    // One encoder per stream. The window's bytes past the input's end take
+    // part in searches and an empty bucket or mark must read 0, so those
+    // start zeroed; the rest is written before it is read.
+    std::unique_ptr<Encoder> owner(new Encoder);
     Encoder& e = *owner;
+    std::memset(e.text, 0, sizeof e.text);
+    std::memset(e.head, 0, sizeof e.head);
+    std::memset(e.crowded, 0, sizeof e.crowded);
     e.input = input;
     e.mode = mode;
     reset(writer);
 
     e.remainder = read_block(e, DICT_SIZE, FIRST_READ);
     e.match_len = e.remainder < 2 ? static_cast<int>(e.remainder) : static_cast<int>(MIN_MATCH - 1);
-    e.pos = DICT_SIZE;
     e.hash = hash3(e.text[DICT_SIZE], e.text[DICT_SIZE + 1], e.text[DICT_SIZE + 2]);
     if (mode == SearchMode::PREFIX_CHAINS)
         start_prefix_chains(e);
@@ -452,10 +500,7 @@ void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode)
             continue;
         }
         put_match(writer, last_len, static_cast<int>(last_dist));
-        for (int i = 0; i < last_len - 2; ++i) {
-            advance(e);
-            insert(e);
-        }
+        advance_and_insert(e, static_cast<unsigned>(last_len - 2));
         advance(e);
         e.match_len = static_cast<int>(MIN_MATCH - 1);
         find_and_insert(e);

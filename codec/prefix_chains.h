@@ -15,8 +15,10 @@
 // walks run long.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace codec::prefix {
 
@@ -37,18 +39,41 @@ inline std::uint64_t load_word(const std::uint8_t* at)
     return word;
 }
 
-// The hash of the first `length` bytes at `at`, below PREFIX_HASH_SIZE.
-inline unsigned prefix_hash(const std::uint8_t* at, unsigned length)
+// The hash of the first Length bytes at `at`, below PREFIX_HASH_SIZE: one
+// multiply per word, the last word masked to the prefix.
+template <unsigned Length>
+inline unsigned prefix_hash(const std::uint8_t* at)
 {
     constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15u;  // odd, bits well spread
     std::uint64_t hash = 0;
-    for (unsigned i = 0; i < length; i += 8) {
+    for (unsigned i = 0; i < Length; i += 8) {
         std::uint64_t word = load_word(at + i);
-        if (length - i < 8)
-            word &= (std::uint64_t{1} << (8 * (length - i))) - 1;
+        if (Length - i < 8)
+            word &= (std::uint64_t{1} << (8 * (Length - i))) - 1;
         hash = (hash ^ word) * MULTIPLIER;
     }
     return static_cast<unsigned>(hash >> (64 - PREFIX_HASH_BITS));
+}
+
+using PrefixHash = unsigned (*)(const std::uint8_t*);
+
+template <std::size_t... Level>
+constexpr std::array<PrefixHash, PREFIX_LEVELS> make_level_hashes(std::index_sequence<Level...>)
+{
+    return {&prefix_hash<PREFIX_LENGTHS[Level]>...};
+}
+// Per level, its prefix hash.
+inline constexpr std::array<PrefixHash, PREFIX_LEVELS> LEVEL_HASH =
+    make_level_hashes(std::make_index_sequence<PREFIX_LEVELS>{});
+
+// The hashes of every level at `at`. All of them are taken before any chain
+// is written, so the compiler may share the loads and the products that
+// the longer prefixes have in common with the shorter ones.
+template <std::size_t... Level>
+inline void hash_every_level(const std::uint8_t* at, unsigned (&hashes)[PREFIX_LEVELS],
+                             std::index_sequence<Level...>)
+{
+    ((hashes[Level] = prefix_hash<PREFIX_LENGTHS[Level]>(at)), ...);
 }
 
 // The highest level whose prefix is no longer than `length`; `length` must
@@ -71,17 +96,18 @@ struct PrefixChains {
     // Links position `pos` of `text` into every level.
     void insert(const std::uint8_t* text, unsigned pos)
     {
+        unsigned hashes[PREFIX_LEVELS];
+        hash_every_level(text + pos, hashes, std::make_index_sequence<PREFIX_LEVELS>{});
         for (unsigned level = 0; level < PREFIX_LEVELS; ++level) {
-            unsigned hash = prefix_hash(text + pos, PREFIX_LENGTHS[level]);
-            prev[level][pos & (DictSize - 1)] = head[level][hash];
-            head[level][hash] = static_cast<std::uint16_t>(pos);
+            prev[level][pos & (DictSize - 1)] = head[level][hashes[level]];
+            head[level][hashes[level]] = static_cast<std::uint16_t>(pos);
         }
     }
 
     // The newest position on level `level` whose prefix hashes like the one at `at`.
     unsigned newest(unsigned level, const std::uint8_t* at) const
     {
-        return head[level][prefix_hash(at, PREFIX_LENGTHS[level])];
+        return head[level][LEVEL_HASH[level](at)];
     }
 };
 
