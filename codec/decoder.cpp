@@ -31,8 +31,8 @@ namespace {
 constexpr std::size_t WORD = 8;
 // A flag byte, eight 3-byte tokens, and the word a literal run loads.
 constexpr std::size_t GROUP_SOURCE_ROOM = 1 + TOKENS_PER_GROUP * MAX_TOKEN_BYTES + WORD;
-// Eight longest matches, and the word a copy may run over.
-constexpr std::size_t GROUP_OUTPUT_ROOM = TOKENS_PER_GROUP * MAX_MATCH_LENGTH + WORD;
+// Eight longest matches, and the two words a short copy always writes.
+constexpr std::size_t GROUP_OUTPUT_ROOM = TOKENS_PER_GROUP * MAX_MATCH_LENGTH + 2 * WORD;
 
 // Byte i holds bit i of the index: a group's flag bits, one per byte.
 constexpr std::array<std::uint64_t, 256> make_spread_flags()
@@ -72,12 +72,16 @@ void count_literals(DecodeStats* stats, unsigned run, unsigned flags)
     stats->bytes[LITERAL_LOW] += run - high;
 }
 
-// Copies a match whose end lies at least WORD bytes before the room's end.
+// Copies a match whose end lies at least 2 * WORD bytes before the room's
+// end. Most matches are 16 bytes or shorter: two words, no loop.
 void copy_match(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
     if (distance >= WORD) {
-        for (unsigned i = 0; i < length; i += WORD)
+        // Word by word in order: each word's source lies before it.
+        std::memcpy(out, from, WORD);
+        std::memcpy(out + WORD, from + WORD, WORD);
+        for (unsigned i = 2 * WORD; i < length; i += WORD)
             std::memcpy(out + i, from + i, WORD);
     } else if (distance == 1) {
         std::memset(out, *from, length);
@@ -113,6 +117,42 @@ Token read_match(unsigned lead, bool flag, const std::uint8_t*& in)
     // Low bits 7 decode as length 12, which is never written.
     return {MATCH_NEAR, (lead & 7) + 5, (lead & 0x38u) << 5 | *in++};
 }
+
+// How the group loop reads the token under a flag bit and lead byte, for
+// tokens that are not literals: d = high_d | the next byte; the length is
+// `length`, plus the byte after that for MATCH_FAR (whose `length` is 5).
+struct TokenLayout {
+    std::uint16_t high_d;
+    std::uint16_t length;  // 0 for the end mark
+    std::uint8_t bytes;    // with the lead byte
+    std::uint8_t far;      // 0xFF for MATCH_FAR, else 0: masks the length byte
+    TokenClass token;
+};
+
+constexpr std::array<TokenLayout, 512> make_layouts()
+{
+    std::array<TokenLayout, 512> table{};
+    for (unsigned flag = 0; flag < 2; ++flag) {
+        for (unsigned lead = 0; lead < 256; ++lead) {
+            TokenLayout& layout = table[flag << 8 | lead];
+            if ((lead >> 7) == flag)
+                layout = {0, 1, 1, 0, flag ? LITERAL_HIGH : LITERAL_LOW};  // never read: a literal run
+            else if (flag && lead >= 0x40)
+                layout = {static_cast<std::uint16_t>((lead & 0x3F) << 8), 4, 2, 0, MATCH_4};
+            else if (flag)
+                layout = {static_cast<std::uint16_t>(lead << 8), 5, 3, 0xFF, MATCH_FAR};
+            else if (lead == END_MARK_BYTE)
+                layout = {0, 0, 1, 0, END_MARK};
+            else if (lead < 0xC0)
+                layout = {static_cast<std::uint16_t>((lead & 0x3F) << 8), 3, 2, 0, MATCH_3};
+            else  // low bits 7 decode as length 12, which is never written
+                layout = {static_cast<std::uint16_t>((lead & 0x38) << 5), static_cast<std::uint16_t>((lead & 7) + 5), 2,
+                          0, MATCH_NEAR};
+        }
+    }
+    return table;
+}
+constexpr std::array<TokenLayout, 512> TOKEN_LAYOUT = make_layouts();
 
 // The bytes a match token takes after its lead byte.
 unsigned match_tail_bytes(unsigned lead, bool flag) { return flag && lead < 0x40 ? 2 : 1; }
@@ -160,18 +200,21 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
                         count_literals(stats, run, pending);
                         continue;
                     }
-                    unsigned lead = *in++;
-                    Token match = read_match(lead, (pending & 1) != 0, in);
+                    // A match or the end mark, read without branching on its
+                    // class: the room allows reading all three bytes.
+                    const TokenLayout& layout = TOKEN_LAYOUT[(pending & 1) << 8 | in[0]];
+                    unsigned length = layout.length + (in[2] & layout.far);
+                    std::size_t distance = (layout.high_d | in[1]) + 1u;
+                    in += layout.bytes;
                     tokens += 1;
-                    if (match.token == END_MARK) {
+                    if (length == 0) {
                         count(stats, END_MARK, 0, 0);
                         return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - destination)};
                     }
-                    std::size_t distance = match.d + 1;
                     DECODE_CHECK(distance <= static_cast<std::size_t>(out - destination), DecodeError::UNDER_RUN);
-                    copy_match(out, distance, match.length);
-                    out += match.length;
-                    count(stats, match.token, match.length, distance);
+                    copy_match(out, distance, length);
+                    out += length;
+                    count(stats, layout.token, length, distance);
                 }
             }
             DECODE_CHECK(in_end - in >= 1, DecodeError::TRUNCATED);

@@ -117,9 +117,29 @@ TEST(DecoderGroupPath, RefusesAMatchReachingBeforeTheStartFarIntoTheStream)
     EXPECT_EQ(decoded.result.produced, 800u);
 }
 
-TEST(DecoderGroupPath, RepeatsShortPatternsAtEveryDistanceBelowAWord)
+TEST(DecoderGroupPath, ReadsMatchNearLengthBitsSevenAsTwelve)
 {
-    for (unsigned distance = 1; distance <= 9; ++distance) {
+    // Never written, but both loops must agree with the careful reading.
+    Bytes stream = from_hex("00 61 62 63 64 65 66 67 68");
+    for (int group = 0; group < 300; ++group) {
+        stream.push_back(0x00);
+        for (int token = 0; token < 8; ++token)
+            stream.insert(stream.end(), {0xC7, 0x07});
+    }
+    stream.insert(stream.end(), {0x00, 0xFF});
+    Bytes expected;
+    for (std::size_t i = 0; i < 8 + 2400 * 12; ++i)
+        expected.push_back(static_cast<std::uint8_t>('a' + i % 8));
+    Decoded decoded = decode(stream, stream.size(), expected.size());
+    ASSERT_EQ(decoded.result.error, DecodeError::NONE);
+    EXPECT_TRUE(decoded.bytes == expected);
+}
+
+// Below a word the copy repeats a pattern; from one to two words it copies
+// words that overlap the bytes just written.
+TEST(DecoderGroupPath, RepeatsShortPatternsAtEveryDistanceUpToTwoWords)
+{
+    for (unsigned distance = 1; distance <= 17; ++distance) {
         Bytes input;
         for (unsigned i = 0; i < distance; ++i)
             input.push_back(static_cast<std::uint8_t>('a' + i));
