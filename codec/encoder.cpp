@@ -297,15 +297,17 @@ unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
     const unsigned scan_end = window_floor(e) + off;
     const std::uint8_t* const current = e.text + e.pos;
-    const std::uint8_t* const shifted = e.text - off;  // shifted + scan: the candidate
     unsigned best = static_cast<unsigned>(e.match_len);
     std::uint16_t wanted = load_pair(current + best - 1);
     unsigned chain = 0;
     for (unsigned scan = e.head[h]; scan > scan_end; scan = e.prev[scan & PREV_MASK]) {
         chain += 1;
-        if (load_pair(shifted + scan + best - 1) != wanted)
+        // scan > scan_end >= off: the candidate lies inside text. (text - off
+        // itself would point before the array, which is undefined.)
+        const std::uint8_t* const candidate = e.text + (scan - off);
+        if (load_pair(candidate + best - 1) != wanted)
             continue;
-        unsigned len = match_length(shifted + scan, current, max);
+        unsigned len = match_length(candidate, current, max);
         if (len <= best)
             continue;
         best = len;
