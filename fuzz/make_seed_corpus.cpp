@@ -155,5 +155,8 @@ int main(int argc, char** argv)
         roundtrip.add(stretched_seed(shape, 0x7FFF, text("the packer reads the file. ")));
         roundtrip.add(stretched_seed(shape, 0x0010, noise(300, 3)));
     }
+    // 16388 bytes 'a': the shifted chain walk once formed a pointer before
+    // the window buffer (text - off), undefined even though never read.
+    roundtrip.add(stretched_seed(1, 4, text("a")));
     return 0;
 }

@@ -3,6 +3,9 @@
 // open_memstream.
 #pragma once
 
+#include "codec/encoder.h"
+#include "codec/token_stream.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -16,7 +19,11 @@ struct EncodedStream {
     std::int64_t bytes_written;  // what the writer counted, from 0
 };
 
-// The token stream encode_stream writes for `size` bytes at `data`.
-EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size);
+// An encoder with encode_stream's contract.
+using EncodeFunction = void (*)(std::FILE* input, codec::TokenWriter& writer);
+
+// The token stream `encode` writes for `size` bytes at `data`.
+EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size,
+                           EncodeFunction encode = codec::encode_stream);
 
 }  // namespace fuzzing

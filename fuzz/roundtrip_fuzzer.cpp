@@ -1,7 +1,9 @@
 // Encodes arbitrary input through encode_stream and checks the stream it
 // writes: the writer's count is the stream's size, the end mark is its last
 // byte, every match has a distance of 1 to 16383 and a length of 3 to 260
-// (a MATCH_NEAR never 12), and the stream decodes back to the input exactly.
+// (a MATCH_NEAR never 12), the stream decodes back to the input exactly, and
+// it is byte for byte the stream of the first, plain encoder, which the
+// tuned one must never depart from.
 //
 // Input: a shape byte, then the data. libFuzzer's inputs are short and
 // would never slide the 16 KB window, so two shapes stretch the data:
@@ -12,6 +14,7 @@
 //            break at a different place in each copy.
 #include "codec/decoder.h"
 #include "memory_codec.h"
+#include "tests/reference/plain_encoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();
     if (check_tokens(stream) != stream.size())
+        std::abort();
+    if (fuzzing::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
         std::abort();
 
     auto decoded = std::make_unique<std::uint8_t[]>(input.size());
