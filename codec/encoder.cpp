@@ -167,7 +167,7 @@ void rebase(std::uint16_t* entries, std::size_t count)
         entries[i] = static_cast<std::uint16_t>(entries[i] > DICT_SIZE ? entries[i] - DICT_SIZE : 0);
 }
 
-void slide(Encoder& e)
+[[gnu::noinline]] void slide(Encoder& e)
 {
     std::memmove(e.text, e.text + DICT_SIZE, FIRST_READ);
     e.remainder += read_block(e, FIRST_READ, DICT_SIZE);
@@ -213,7 +213,8 @@ void choose_search(Encoder& e)
     e.positions_since_check = 0;
 }
 
-void advance(Encoder& e)
+// Inlined: it runs once per search, and a call costs as much as its body.
+[[gnu::always_inline]] inline void advance(Encoder& e)
 {
     e.remainder -= 1;
     e.pos += 1;
@@ -271,6 +272,8 @@ struct Start {
 
 Start skip_crowded_buckets(Encoder& e)
 {
+    if (e.crowded_until <= e.pos && !e.crowded[e.hash])
+        return {e.hash, 0};  // the common case, without hashing again
     unsigned at = std::max(e.pos, e.crowded_until);
     unsigned limit = e.pos + SKIP_LIMIT;
     while (at < limit && e.crowded[hash_at(e, at)])
@@ -293,7 +296,7 @@ bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
 // The plain walk of bucket h, shifted by off. Returns the candidates visited.
 // Most candidates fail the quick test, so the loop keeps the best length and
 // the two bytes a candidate must match in registers.
-unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
+[[gnu::always_inline]] inline unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
     const unsigned scan_end = window_floor(e) + off;
     const std::uint8_t* const current = e.text + e.pos;
@@ -418,19 +421,21 @@ unsigned plain_walk_length(const Encoder& e, unsigned h, unsigned off)
     return all;
 }
 
-// One walk of bucket h shifted by off; marks the bucket crowded as the plain
-// walk would.
-void walk(Encoder& e, unsigned h, unsigned off, unsigned max)
+// The walk through the prefix chains. Returns the candidates the plain walk
+// would have visited. Kept out of line so that the plain path, which runs
+// at nearly every position of most inputs, stays small.
+[[gnu::noinline]] unsigned walk_prefix(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
-    unsigned visited;
-    if (!e.prefix_on) {
-        visited = walk_plain(e, h, off, max);
-    } else {
-        unsigned stopped_at = PrefixWalk(e, h, off, max).run();
-        visited = stopped_at != 0
-                      ? static_cast<std::uint16_t>(e.insertions[h] - e.insertion_number[stopped_at & PREV_MASK])
-                      : plain_walk_length(e, h, off);
-    }
+    unsigned stopped_at = PrefixWalk(e, h, off, max).run();
+    return stopped_at != 0 ? static_cast<std::uint16_t>(e.insertions[h] - e.insertion_number[stopped_at & PREV_MASK])
+                           : plain_walk_length(e, h, off);
+}
+
+// One walk of bucket h shifted by off; marks the bucket crowded as the plain
+// walk would. Inlined for the same reason as advance.
+[[gnu::always_inline]] inline void walk(Encoder& e, unsigned h, unsigned off, unsigned max)
+{
+    unsigned visited = e.prefix_on ? walk_prefix(e, h, off, max) : walk_plain(e, h, off, max);
     e.walk_work += visited;
     if (visited > CHAIN_LIMIT)
         e.crowded[h] = 1;
