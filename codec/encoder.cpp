@@ -295,21 +295,23 @@ bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
 
 // The plain walk of bucket h, shifted by off. Returns the candidates visited.
 // Most candidates fail the quick test, so the loop keeps the best length and
-// the two bytes a candidate must match in registers.
+// the two bytes a candidate must match in registers, and indexes the quick
+// test's bytes directly from the chain entry.
 [[gnu::always_inline]] inline unsigned walk_plain(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
     const unsigned scan_end = window_floor(e) + off;
     const std::uint8_t* const current = e.text + e.pos;
     unsigned best = static_cast<unsigned>(e.match_len);
     std::uint16_t wanted = load_pair(current + best - 1);
+    // scan + quick_at, taken mod 2^32, is the index of the candidate's byte
+    // best - 1; scan > scan_end >= off keeps it inside text.
+    unsigned quick_at = best - 1 - off;
     unsigned chain = 0;
     for (unsigned scan = e.head[h]; scan > scan_end; scan = e.prev[scan & PREV_MASK]) {
         chain += 1;
-        // scan > scan_end >= off: the candidate lies inside text. (text - off
-        // itself would point before the array, which is undefined.)
-        const std::uint8_t* const candidate = e.text + (scan - off);
-        if (load_pair(candidate + best - 1) != wanted)
+        if (load_pair(e.text + (scan + quick_at)) != wanted)
             continue;
+        const std::uint8_t* const candidate = e.text + (scan - off);
         unsigned len = match_length(candidate, current, max);
         if (len <= best)
             continue;
@@ -317,6 +319,7 @@ bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
         if (take_match(e, scan - off, len, max))
             break;
         wanted = load_pair(current + best - 1);
+        quick_at = best - 1 - off;
     }
     return chain;
 }
