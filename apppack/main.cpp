@@ -15,8 +15,6 @@
 #include "toolrt/temp_output.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -42,21 +40,14 @@ static_assert(RECORD_OFFSET + RECORD_SIZE <= HEADER_SIZE);
 // The outputs have fixed names: refuse an input that is one of them.
 void refuse_to_overwrite_input(const char* infile)
 {
-    for (const char* output : {HEAD_NAME, IMAGE_NAME}) {
-        std::error_code error;
-        if (std::filesystem::equivalent(infile, output, error))
-            fail(EXIT_USAGE, MSG_OUTPUT_IS_INPUT, output);
-    }
+    for (const char* output : {HEAD_NAME, IMAGE_NAME})
+        refuse_output_over_input(infile, output);
 }
 
 // The body's length, refused before any output if it cannot be packed.
 std::uint32_t checked_body_length(std::FILE* input, const char* infile)
 {
-    std::int64_t length = file_length(input);
-    if (length < 0)
-        fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, infile);
-    if (length > MAX_INPUT_SIZE)
-        fail(EXIT_DATA, MSG_INPUT_TOO_LARGE, infile);
+    std::uint32_t length = packable_length(input, infile);
     if (length < HEADER_SIZE)
         fail(EXIT_DATA, MSG_INPUT_TOO_SHORT, infile);
     return static_cast<std::uint32_t>(length - HEADER_SIZE);

@@ -12,9 +12,7 @@
 #include "toolrt/ratio.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -30,25 +28,6 @@ constexpr char HELP_SUMMARY[] =
     "proves the .lzs file by decoding it and comparing it with infile.\n"
     "outfile is accepted and has no effect. See lzspack(1).\n";
 
-// Never let the output overwrite the input: `lzspack x.lzs`, or the same
-// file reached through another name.
-void refuse_to_overwrite_input(const char* infile, const std::string& outfile)
-{
-    std::error_code error;
-    if (std::filesystem::equivalent(infile, outfile, error))
-        fail(EXIT_USAGE, MSG_OUTPUT_IS_INPUT, outfile.c_str());
-}
-
-std::uint32_t checked_input_length(std::FILE* input, const char* infile)
-{
-    std::int64_t length = file_length(input);
-    if (length < 0)
-        fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, infile);
-    if (length > MAX_INPUT_SIZE)
-        fail(EXIT_DATA, MSG_INPUT_TOO_LARGE, infile);
-    return static_cast<std::uint32_t>(length);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -62,8 +41,8 @@ int main(int argc, char** argv)
     std::string outfile;
     if (!lzspack::output_name(infile, outfile))
         fail(EXIT_USAGE, MSG_NAME_TOO_LONG, infile);
-    refuse_to_overwrite_input(infile, outfile);
-    std::uint32_t original = checked_input_length(input, infile);
+    refuse_output_over_input(infile, outfile.c_str());
+    std::uint32_t original = packable_length(input, infile);
 
     std::int64_t written = codec::write_packed_file(input, outfile.c_str(), {LZS_FORMAT_WORD, original});
     std::fclose(input);

@@ -60,9 +60,8 @@ ImageKind choose_kind(const Options& options)
 std::string choose_output(const Options& options, ImageKind kind)
 {
     std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
+    toolrt::refuse_output_over_input(options.infile.c_str(), outfile.c_str());
     std::error_code error;
-    if (std::filesystem::equivalent(options.infile, outfile, error))
-        fail(toolrt::EXIT_USAGE, toolrt::MSG_OUTPUT_IS_INPUT, outfile.c_str());
     if (!options.force && std::filesystem::exists(std::filesystem::symlink_status(outfile, error)))
         fail(toolrt::EXIT_USAGE, MSG_OUTPUT_EXISTS, outfile.c_str());
     return outfile;

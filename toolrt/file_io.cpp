@@ -3,6 +3,9 @@
 #include "exit_status.h"
 #include "fail.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <sys/stat.h>
 
 namespace toolrt {
@@ -31,6 +34,23 @@ std::FILE* open_input(const char* path)
         fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, path);
     }
     return stream;
+}
+
+std::uint32_t packable_length(std::FILE* input, const char* path)
+{
+    std::int64_t length = file_length(input);
+    if (length < 0)
+        fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, path);
+    if (length > MAX_INPUT_SIZE)
+        fail(EXIT_DATA, MSG_INPUT_TOO_LARGE, path);
+    return static_cast<std::uint32_t>(length);
+}
+
+void refuse_output_over_input(const char* input, const char* output)
+{
+    std::error_code error;  // an output that does not exist yet is no threat
+    if (std::filesystem::equivalent(input, output, error))
+        fail(EXIT_USAGE, MSG_OUTPUT_IS_INPUT, output);
 }
 
 void write_le32(std::FILE* stream, std::uint32_t value)

@@ -18,6 +18,14 @@ std::int64_t file_length(std::FILE* stream);
 // cannot be read.
 std::FILE* open_input(const char* path);
 
+// The length of an input opened by open_input, refused with EXIT_DATA if a
+// 32-bit container cannot hold it.
+std::uint32_t packable_length(std::FILE* input, const char* path);
+
+// Ends the run with EXIT_USAGE if writing `output` would overwrite `input`:
+// the same name, or the same file under another name or through a link.
+void refuse_output_over_input(const char* input, const char* output);
+
 // 32-bit little-endian words, the unit of every header field.
 void write_le32(std::FILE* stream, std::uint32_t value);
 std::uint32_t read_le32(std::FILE* stream);

@@ -106,15 +106,6 @@ TEST(Apppack, PrintsUsageWithoutArguments)
     EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(Apppack, ReportsAMissingInputAndCreatesNothing)
-{
-    ScratchDir dir;
-    RunResult run = apppack(dir, {"missing.exe"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "Can't open file: missing.exe!\n\n");
-    EXPECT_TRUE(dir.entries().empty());
-}
-
 TEST(Apppack, RefusesAnInputShorterThanItsHeaderAndKeepsEarlierOutputs)
 {
     ScratchDir dir;

@@ -101,15 +101,6 @@ TEST(Lzspack, PrintsUsageWithoutArguments)
     EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(Lzspack, ReportsAMissingInputAndCreatesNothing)
-{
-    ScratchDir dir;
-    RunResult run = lzspack(dir, {"missing.bin"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "Can't open file: missing.bin!\n\n");
-    EXPECT_TRUE(dir.entries().empty());
-}
-
 TEST(Lzspack, RefusesADirectoryAsInput)
 {
     ScratchDir dir;

@@ -293,13 +293,4 @@ TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)
     EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(Lzsunpack, ReportsAMissingInputAndCreatesNothing)
-{
-    ScratchDir dir;
-    RunResult result = lzsunpack(dir, {"missing.lzs"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "Can't open file: missing.lzs!\n\n");
-    EXPECT_TRUE(dir.entries().empty());
-}
-
 }  // namespace
