@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     std::uint32_t body_length = checked_body_length(input, infile);
 
     write_header_record(input);
-    std::int64_t written = codec::write_packed_file(input, IMAGE_NAME, {body_length});
+    std::int64_t written = codec::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length});
     std::fclose(input);
     print_ratio(infile, body_length, written);
     std::fflush(stdout);

@@ -15,14 +15,23 @@ namespace codec {
 
 using toolrt::VerifyBuffer;
 
-std::int64_t write_packed_file(std::FILE* input, const char* final_name,
-                               std::initializer_list<std::uint32_t> header)
+std::int64_t write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
+                               PackedLayout layout, std::initializer_list<std::uint32_t> header)
 {
     std::FILE* out = toolrt::temp_output_open(final_name);
     for (std::uint32_t word : header)
         toolrt::write_le32(out, word);
     TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
+    off_t start = ftello(input);
     encode_stream(input, writer);
+
+    // The encoder takes a short read for the end of the input. Before the
+    // stream replaces anything, make sure it was the end.
+    bool whole = header.size() == layout.header_words && layout.length_word < header.size() &&
+                 !std::ferror(input) && start >= 0 &&
+                 ftello(input) - start == static_cast<off_t>(header.begin()[layout.length_word]);
+    if (!whole)
+        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_CANT_READ_INPUT, input_name);
     toolrt::temp_output_commit();
     return writer.bytes_written;
 }

@@ -13,16 +13,19 @@
 
 namespace codec {
 
-// Writes `header` and the stream of `input` from its current position to its
-// end as `final_name`, through a temporary output committed at the end.
-// Returns the bytes written, header included.
-std::int64_t write_packed_file(std::FILE* input, const char* final_name,
-                               std::initializer_list<std::uint32_t> header);
-
 struct PackedLayout {
     unsigned header_words;  // words before the token stream
     unsigned length_word;   // index of the word that declares the original length
 };
+
+// Writes `header` (laid out as `layout` says) and the stream of `input` from
+// its current position to its end as `final_name`, through a temporary
+// output. It is committed only if exactly the declared length was read: an
+// input that failed to read or changed length meanwhile ends the run with
+// EXIT_DATA and leaves any earlier file of that name as it was. Returns the
+// bytes written, header included.
+std::int64_t write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
+                               PackedLayout layout, std::initializer_list<std::uint32_t> header);
 
 // Proves that `packed_name` decodes to the bytes of `input_name` from
 // `input_offset` to its end. Ends the process through fail() otherwise.

@@ -44,7 +44,8 @@ int main(int argc, char** argv)
     refuse_output_over_input(infile, outfile.c_str());
     std::uint32_t original = packable_length(input, infile);
 
-    std::int64_t written = codec::write_packed_file(input, outfile.c_str(), {LZS_FORMAT_WORD, original});
+    std::int64_t written =
+        codec::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original});
     std::fclose(input);
     print_ratio(infile, original, written);
     std::fflush(stdout);

@@ -32,6 +32,7 @@ inline constexpr char MSG_NO_MEMORY_DST[] = "Can't allocate memory %d bytes for 
 
 // EXIT_DATA
 inline constexpr char MSG_SHORT_WRITE[] = "Can't write correctly size\n";
+inline constexpr char MSG_CANT_READ_INPUT[] = "Can't read file: %s!\n";
 inline constexpr char MSG_CANT_RENAME[] = "Can't rename temporary file to %s!\n";
 inline constexpr char MSG_DECODE_UNDER_RUN[] = "Decode data error! under run.";
 inline constexpr char MSG_DECODE_OVER_RUN[] = "Decode data error! over run.";

@@ -22,7 +22,7 @@ void pack(const ScratchDir& dir)
     std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
     ASSERT_NE(input, nullptr);
     std::uint32_t size = static_cast<std::uint32_t>(dir.read("in.bin").size());
-    codec::write_packed_file(input, (dir / "in.lzs").c_str(), {1, size});
+    codec::write_packed_file(input, "in.bin", (dir / "in.lzs").c_str(), LZS_LAYOUT, {1, size});
     std::fclose(input);
 }
 
@@ -82,6 +82,43 @@ TEST(PackedFileDeathTest, RefusesAPackedFileCutShort)
         dir.write("in.lzs", testing_support::from_hex(cut));
         EXPECT_EXIT(verify(dir), testing::ExitedWithCode(5), "^Decode data error! ") << cut;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Packs in.bin declaring `declared` bytes, over an earlier in.lzs.
+void pack_declaring(const ScratchDir& dir, std::uint32_t declared)
+{
+    std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
+    codec::write_packed_file(input, "in.bin", (dir / "in.lzs").c_str(), LZS_LAYOUT, {1, declared});
+    std::exit(0);
+}
+
+TEST(PackedFileDeathTest, KeepsTheEarlierFileWhenTheInputDidNotReadAsDeclared)
+{
+    ScratchDir dir;
+    dir.write("in.bin", std::string("ten bytes!"));
+    dir.write("in.lzs", std::string("earlier output"));
+    // Shorter than declared (cut meanwhile, or a failed read), and longer.
+    for (std::uint32_t declared : {11u, 9u, 0u}) {
+        EXPECT_EXIT(pack_declaring(dir, declared), testing::ExitedWithCode(5), "^Can't read file: in.bin!\n\n$")
+            << declared;
+        EXPECT_EQ(dir.read("in.lzs"), bytes_of("earlier output"));
+        EXPECT_EQ(dir.entries(), (std::set<std::string>{"in.bin", "in.lzs"}));
+    }
+    EXPECT_EXIT(pack_declaring(dir, 10), testing::ExitedWithCode(0), "");
+    EXPECT_NE(dir.read("in.lzs"), bytes_of("earlier output"));
+}
+
+TEST(PackedFileDeathTest, RefusesAnInputThatCannotBeRead)
+{
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "in.bin");  // opens, but every read fails
+    dir.write("in.lzs", std::string("earlier output"));
+    EXPECT_EXIT(pack_declaring(dir, 0), testing::ExitedWithCode(5), "^Can't read file: in.bin!\n\n$");
+    EXPECT_EQ(dir.read("in.lzs"), bytes_of("earlier output"));
 }
 
 }  // namespace
