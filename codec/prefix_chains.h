@@ -22,11 +22,14 @@
 
 namespace codec::prefix {
 
-inline constexpr unsigned PREFIX_LEVELS = 8;
+inline constexpr unsigned PREFIX_LEVELS = 5;
 // Spaced closely at the short end, where each extra byte of a low-entropy
-// input halves a chain, and widely where few candidates remain anyway. The
-// three-byte level hashes all 24 bits, unlike the encoder's own buckets.
-inline constexpr unsigned PREFIX_LENGTHS[PREFIX_LEVELS] = {3, 4, 6, 8, 12, 16, 24, 32};
+// input halves a chain. Past 12 bytes few candidates remain on any input we
+// measured, and a longer level costs every position a hash, two stores and
+// its share of each slide's rebase; 16, 24 and 32-byte levels cost more than
+// they saved. The three-byte level hashes all 24 bits, unlike the encoder's
+// own buckets.
+inline constexpr unsigned PREFIX_LENGTHS[PREFIX_LEVELS] = {3, 4, 6, 8, 12};
 inline constexpr unsigned PREFIX_HASH_BITS = 15;
 inline constexpr unsigned PREFIX_HASH_SIZE = 1u << PREFIX_HASH_BITS;
 // Hashing loads whole words, so it may read this far past a prefix's end.
