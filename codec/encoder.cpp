@@ -108,6 +108,7 @@ struct Encoder {
     std::uint16_t insertions[HASH_SIZE];
     std::uint16_t insertion_number[DICT_SIZE];  // per position: its bucket's count before it
     std::uint16_t members[HASH_SIZE];
+    std::uint16_t trigram_members[prefix::PREFIX_HASH_SIZE];  // per bucket of the shortest level
 
     // Plain walk lengths (visited, or what the plain walk would have
     // visited) since the last check, and positions since then.
@@ -188,7 +189,7 @@ void rebase(std::uint16_t* entries, std::size_t count)
 
 void insert_prefix(Encoder& e, unsigned at, unsigned hash)
 {
-    e.chains.insert(e.text, at);
+    e.trigram_members[e.chains.insert(e.text, at)] += 1;
     e.insertion_number[at & PREV_MASK] = e.insertions[hash]++;
     e.members[hash] += 1;
 }
@@ -200,6 +201,7 @@ void start_prefix_chains(Encoder& e)
     e.chains.clear();
     std::memset(e.insertions, 0, sizeof e.insertions);
     std::memset(e.members, 0, sizeof e.members);
+    std::memset(e.trigram_members, 0, sizeof e.trigram_members);
     for (unsigned at = window_floor(e) + 1; at < e.pos; ++at)
         insert_prefix(e, at, hash_at(e, at));
 }
@@ -225,8 +227,10 @@ void choose_search(Encoder& e)
     if (e.pos == 2 * DICT_SIZE) [[unlikely]]
         slide(e);
     e.hash = roll(e.hash, e.text[e.pos + 2]);
-    if (e.prefix_on && e.slid)
-        e.members[hash_at(e, e.pos - DICT_SIZE)] -= 1;  // it leaves the window
+    if (e.prefix_on && e.slid) {  // a position leaves the window
+        e.members[hash_at(e, e.pos - DICT_SIZE)] -= 1;
+        e.trigram_members[prefix::prefix_hash<MIN_MATCH>(e.text + e.pos - DICT_SIZE)] -= 1;
+    }
 }
 
 void insert(Encoder& e)
@@ -328,12 +332,11 @@ bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
 }
 
 // Whether `candidate` is one the plain walk of bucket h shifted by off would
-// visit, given that it agrees with pos on its first `agreed` bytes.
-bool in_shifted_bucket(const Encoder& e, unsigned candidate, unsigned h, unsigned off, unsigned agreed)
+// visit. Tested before the candidate is measured: on inputs whose buckets
+// are all crowded most candidates of a level fail it.
+bool in_shifted_bucket(const Encoder& e, unsigned candidate, unsigned h, unsigned off)
 {
-    if (candidate + off >= e.pos)
-        return false;  // not inserted yet
-    return agreed >= off + MIN_MATCH || hash_at(e, candidate + off) == h;
+    return candidate + off < e.pos && hash_at(e, candidate + off) == h;  // inserted, and in h
 }
 
 // The same walk through the prefix chains: same winner, same stop.
@@ -353,8 +356,7 @@ public:
             if (needed > max_)
                 return 0;
             Outcome outcome;
-            if (off_ > 0 && needed <= MIN_MATCH) {
-                // The shifted bucket itself is the shorter chain.
+            if (off_ > 0 && needed <= MIN_MATCH && shifted_bucket_is_shorter()) {
                 outcome = scan(e_.prev, e_.head[h_], off_, 0);
             } else {
                 // A level whose prefix fits in `needed` bytes, anchored as far
@@ -381,6 +383,16 @@ public:
 private:
     enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX };
 
+    // A shifted search for any match walks either the shifted bucket (its
+    // candidates agree at off, rarely at pos) or the shortest level (they
+    // agree at pos, rarely in the bucket): whichever holds fewer positions.
+    // The shifted bucket is never crowded, but on inputs whose hash folds
+    // many prefixes together the level is often far shorter.
+    bool shifted_bucket_is_shorter() const
+    {
+        return e_.members[h_] <= e_.trigram_members[prefix::prefix_hash<MIN_MATCH>(current_)];
+    }
+
     // Walks a chain whose entries agree with pos from offset `shift` on, for
     // candidates not before `lowest`, and stops at the first that beats the
     // best match so far.
@@ -393,8 +405,10 @@ private:
                 break;
             if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, best))
                 continue;
+            if (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_))
+                continue;
             unsigned len = match_length(e_.text + candidate, current_, max_);
-            if (len <= best || (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_, len)))
+            if (len <= best)
                 continue;
             settled_ = candidate;
             return take_match(e_, candidate, len, max_) ? Outcome::REACHED_MAX : Outcome::IMPROVED;

@@ -96,8 +96,9 @@ struct PrefixChains {
 
     void clear() { std::memset(head, 0, sizeof head); }
 
-    // Links position `pos` of `text` into every level.
-    void insert(const std::uint8_t* text, unsigned pos)
+    // Links position `pos` of `text` into every level; returns its bucket
+    // on the shortest level.
+    unsigned insert(const std::uint8_t* text, unsigned pos)
     {
         unsigned hashes[PREFIX_LEVELS];
         hash_every_level(text + pos, hashes, std::make_index_sequence<PREFIX_LEVELS>{});
@@ -105,6 +106,7 @@ struct PrefixChains {
             prev[level][pos & (DictSize - 1)] = head[level][hashes[level]];
             head[level][hashes[level]] = static_cast<std::uint16_t>(pos);
         }
+        return hashes[0];
     }
 
     // The newest position on level `level` whose prefix hashes like the one at `at`.

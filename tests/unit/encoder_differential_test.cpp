@@ -76,6 +76,10 @@ std::vector<Case> make_cases()
                                 mutated_phrase(40000, PHRASE, 300, 13), Bytes(30000, 0),
                                 random_over(50000, letters(2), 14), random_over(40000, all_byte_values(), 15),
                                 overlapping_bits(30000, 16)}));
+    // A shifted search walks the shifted bucket or the shortest prefix level,
+    // whichever is shorter: the level on top_bits, either on letters4.
+    add(cases, "top_bits_then_letters4",
+        concat({top_bits_noise(50000, 19), random_over(50000, letters(4), 20), top_bits_noise(30000, 21)}));
     add(cases, "large_letters4", random_over(300000, letters(4), 17));
     add(cases, "large_bytes", random_over(400000, all_byte_values(), 18));
     return cases;
