@@ -113,6 +113,7 @@ struct Encoder {
     // Plain walk lengths (visited, or what the plain walk would have
     // visited) since the last check, and positions since then.
     std::uint64_t walk_work = 0;
+    unsigned last_walk_len = 0;  // the best length after the last prefix walk
     unsigned positions_since_check = 0;
 };
 
@@ -351,13 +352,15 @@ public:
     // or 0 if the walk ran to its end.
     unsigned run()
     {
+        if (probe() == Outcome::REACHED_MAX)
+            return static_cast<unsigned>(e_.match_pos) + off_;
         for (;;) {
             unsigned needed = static_cast<unsigned>(e_.match_len) + 1;
             if (needed > max_)
                 return 0;
             Outcome outcome;
             if (off_ > 0 && needed <= MIN_MATCH && shifted_bucket_is_shorter()) {
-                outcome = scan(e_.prev, e_.head[h_], off_, 0);
+                outcome = scan(e_.prev, e_.head[h_], off_, 0, needed);
             } else {
                 // A level whose prefix fits in `needed` bytes, anchored as far
                 // in as it goes, so that its prefix covers the byte where the
@@ -369,9 +372,9 @@ public:
                 const std::uint16_t* links = e_.chains.prev[level];
                 outcome = Outcome::EXHAUSTED;
                 if (shift > 0)
-                    outcome = scan(links, e_.chains.newest(level, current_), 0, e_.pos - shift);
+                    outcome = scan(links, e_.chains.newest(level, current_), 0, e_.pos - shift, needed);
                 if (outcome == Outcome::EXHAUSTED)
-                    outcome = scan(links, e_.chains.newest(level, current_ + shift), shift, 0);
+                    outcome = scan(links, e_.chains.newest(level, current_ + shift), shift, 0, needed);
             }
             if (outcome == Outcome::EXHAUSTED)
                 return 0;
@@ -382,6 +385,24 @@ public:
 
 private:
     enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX };
+
+    // A walk climbs about one level per improvement. On inputs of one kind
+    // the last walk's length is likely again, so when that is two levels or
+    // more above the climb's start, first take the newest candidate at least
+    // as long as the level under it. Every newer one is shorter (a match that
+    // long would be on the level), so it settles them all at once; if there
+    // is none, the look is all that is lost.
+    Outcome probe()
+    {
+        unsigned needed = static_cast<unsigned>(e_.match_len) + 1;
+        unsigned hint = std::min(e_.last_walk_len, max_);
+        if (needed > prefix::LONGEST_PREFIX || hint < needed)
+            return Outcome::EXHAUSTED;
+        unsigned level = prefix::level_within(hint);
+        if (level < prefix::level_within(needed) + 2)
+            return Outcome::EXHAUSTED;
+        return scan(e_.chains.prev[level], e_.chains.newest(level, current_), 0, 0, prefix::PREFIX_LENGTHS[level]);
+    }
 
     // A shifted search for any match walks either the shifted bucket (its
     // candidates agree at off, rarely at pos) or the shortest level (they
@@ -394,21 +415,20 @@ private:
     }
 
     // Walks a chain whose entries agree with pos from offset `shift` on, for
-    // candidates not before `lowest`, and stops at the first that beats the
-    // best match so far.
-    Outcome scan(const std::uint16_t* links, unsigned entry, unsigned shift, unsigned lowest)
+    // candidates not before `lowest`, and stops at the first at least
+    // `at_least` bytes long, more than the best match so far.
+    Outcome scan(const std::uint16_t* links, unsigned entry, unsigned shift, unsigned lowest, unsigned at_least)
     {
-        unsigned best = static_cast<unsigned>(e_.match_len);
         for (; entry > floor_ + shift; entry = links[entry & PREV_MASK]) {
             unsigned candidate = entry - shift;
             if (candidate < lowest)
                 break;
-            if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, best))
+            if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, at_least - 1))
                 continue;
             if (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_))
                 continue;
             unsigned len = match_length(e_.text + candidate, current_, max_);
-            if (len <= best)
+            if (len < at_least)
                 continue;
             settled_ = candidate;
             return take_match(e_, candidate, len, max_) ? Outcome::REACHED_MAX : Outcome::IMPROVED;
@@ -447,6 +467,7 @@ unsigned plain_walk_length(const Encoder& e, unsigned h, unsigned off)
 [[gnu::noinline]] unsigned walk_prefix(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
     unsigned stopped_at = PrefixWalk(e, h, off, max).run();
+    e.last_walk_len = static_cast<unsigned>(e.match_len);
     return stopped_at != 0 ? static_cast<std::uint16_t>(e.insertions[h] - e.insertion_number[stopped_at & PREV_MASK])
                            : plain_walk_length(e, h, off);
 }

@@ -79,6 +79,8 @@ inline void hash_every_level(const std::uint8_t* at, unsigned (&hashes)[PREFIX_L
     ((hashes[Level] = prefix_hash<PREFIX_LENGTHS[Level]>(at)), ...);
 }
 
+inline constexpr unsigned LONGEST_PREFIX = PREFIX_LENGTHS[PREFIX_LEVELS - 1];
+
 // The highest level whose prefix is no longer than `length`; `length` must
 // be at least PREFIX_LENGTHS[0].
 inline unsigned level_within(unsigned length)
