@@ -25,10 +25,11 @@ Decoded decode(const std::string& hex, std::size_t capacity)
     Bytes stream = from_hex(hex);
     auto source = std::make_unique<std::uint8_t[]>(stream.size());
     std::copy(stream.begin(), stream.end(), source.get());
-    auto destination = std::make_unique<std::uint8_t[]>(capacity);
+    Bytes destination(capacity);  // allocated at exactly its size
     codec::DecodeResult result =
-        codec::decode_tokens_checked(source.get(), stream.size(), destination.get(), capacity);
-    return {result.error, Bytes(destination.get(), destination.get() + result.produced)};
+        codec::decode_tokens_checked(source.get(), stream.size(), destination.data(), capacity);
+    destination.resize(result.produced);
+    return {result.error, destination};
 }
 
 Bytes repeated(std::uint8_t byte, std::size_t count) { return Bytes(count, byte); }
