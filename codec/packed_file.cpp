@@ -9,6 +9,7 @@
 #include "toolrt/temp_output.h"
 #include "toolrt/verify_buffers.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace codec {
@@ -59,11 +60,12 @@ LoadedFile load_packed_file(const char* packed_name, PackedLayout layout)
     std::int64_t size = toolrt::file_length(packed) - 4 * std::int64_t{layout.header_words};
     if (size < 0)
         size = 0;  // a file cut inside its header: the decoder reports it
-    if (size > toolrt::MAX_INPUT_SIZE)
-        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, -1);
+    // The stream of an input that does not compress may pass 2 GiB, though
+    // the input cannot: the buffer is sized in 64 bits, only the message in 32.
     unsigned char* src = toolrt::verify_buffer_alloc(VerifyBuffer::SRC, static_cast<std::size_t>(size));
     if (src == nullptr)
-        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, static_cast<int>(size));
+        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC,
+                     static_cast<int>(std::min<std::int64_t>(size, toolrt::MAX_INPUT_SIZE)));
     std::size_t stream_size = std::fread(src, 1, static_cast<std::size_t>(size), packed);
     std::fclose(packed);
     return LoadedFile{declared, src, stream_size};
