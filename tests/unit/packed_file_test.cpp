@@ -16,14 +16,18 @@ using testing_support::ScratchDir;
 
 constexpr codec::PackedLayout LZS_LAYOUT = {2, 1};
 
-// Packs in.bin of `dir` into in.lzs, as lzspack does.
-void pack(const ScratchDir& dir)
+// Packs in.bin of `dir` into in.lzs as lzspack does, declaring `declared`
+// bytes, and ends the (death-test) process.
+void pack_declaring(const ScratchDir& dir, std::uint32_t declared)
 {
     std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
-    ASSERT_NE(input, nullptr);
-    std::uint32_t size = static_cast<std::uint32_t>(dir.read("in.bin").size());
-    codec::write_packed_file(input, "in.bin", (dir / "in.lzs").c_str(), LZS_LAYOUT, {1, size});
-    std::fclose(input);
+    codec::write_packed_file(input, "in.bin", (dir / "in.lzs").c_str(), LZS_LAYOUT, {1, declared});
+    std::exit(0);
+}
+
+void pack(const ScratchDir& dir)
+{
+    pack_declaring(dir, static_cast<std::uint32_t>(dir.read("in.bin").size()));
 }
 
 void verify(const ScratchDir& dir)
@@ -36,12 +40,7 @@ TEST(PackedFile, WritesTheHeaderWordsThenTheStream)
 {
     ScratchDir dir;
     dir.write("in.bin", std::string("abc"));
-    EXPECT_EXIT(
-        {
-            pack(dir);
-            std::exit(0);
-        },
-        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(pack(dir), testing::ExitedWithCode(0), "");
     EXPECT_EQ(testing_support::to_hex(dir.read("in.lzs")), "01 00 00 00 03 00 00 00 00 61 62 63 FF");
     EXPECT_EXIT(verify(dir), testing::ExitedWithCode(0), "");
 }
@@ -50,12 +49,7 @@ TEST(PackedFileDeathTest, RefusesAnInputThatChangedSinceItWasPacked)
 {
     ScratchDir dir;
     dir.write("in.bin", std::string("the original input, the original input"));
-    EXPECT_EXIT(
-        {
-            pack(dir);
-            std::exit(0);
-        },
-        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(pack(dir), testing::ExitedWithCode(0), "");
     for (const char* changed : {"the original input, the original inpuT", "the original input",
                                 "the original input, the original input, and more"}) {
         dir.write("in.bin", std::string(changed));
@@ -87,14 +81,6 @@ TEST(PackedFileDeathTest, RefusesAPackedFileCutShort)
 }  // namespace
 
 namespace {
-
-// Packs in.bin declaring `declared` bytes, over an earlier in.lzs.
-void pack_declaring(const ScratchDir& dir, std::uint32_t declared)
-{
-    std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
-    codec::write_packed_file(input, "in.bin", (dir / "in.lzs").c_str(), LZS_LAYOUT, {1, declared});
-    std::exit(0);
-}
 
 TEST(PackedFileDeathTest, KeepsTheEarlierFileWhenTheInputDidNotReadAsDeclared)
 {
