@@ -67,10 +67,7 @@ void write_header_record(std::FILE* input)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(argc, argv, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
-    if (argc < 2)
-        fail(EXIT_USAGE, MSG_USAGE_APPPACK, argv[0]);
-    const char* infile = argv[1];
+    const char* infile = input_argument(argc, argv, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
 
     std::FILE* input = open_input(infile);
     refuse_to_overwrite_input(infile);

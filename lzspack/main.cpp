@@ -32,10 +32,7 @@ constexpr char HELP_SUMMARY[] =
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(argc, argv, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
-    if (argc < 2)
-        fail(EXIT_USAGE, MSG_USAGE_LZSPACK, argv[0]);
-    const char* infile = argv[1];
+    const char* infile = input_argument(argc, argv, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
 
     std::FILE* input = open_input(infile);
     std::string outfile;

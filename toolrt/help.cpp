@@ -1,6 +1,7 @@
 #include "help.h"
 
 #include "exit_status.h"
+#include "fail.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,15 @@ void answer_help_or_version(int argc, char** argv, const char* name, const char*
         std::printf("%s %s\n", name, LZSTOOLS_VERSION);
         std::exit(EXIT_OK);
     }
+}
+
+const char* input_argument(int argc, char** argv, const char* name, const char* usage_format,
+                           const char* summary)
+{
+    answer_help_or_version(argc, argv, name, usage_format, summary);
+    if (argc < 2)
+        fail(EXIT_USAGE, usage_format, argv[0]);
+    return argv[1];
 }
 
 }  // namespace toolrt

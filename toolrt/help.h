@@ -16,4 +16,10 @@ namespace toolrt {
 void answer_help_or_version(int argc, char** argv, const char* name, const char* usage_format,
                             const char* summary);
 
+// The packers' command line: answers --help and --version as above, ends
+// the run with EXIT_USAGE and `usage_format` when no file is named, and
+// otherwise returns the first argument, the input file.
+const char* input_argument(int argc, char** argv, const char* name, const char* usage_format,
+                           const char* summary);
+
 }  // namespace toolrt
