@@ -32,6 +32,9 @@
 //   - the crowded mark depends on how many candidates the plain walk would
 //     have visited; per-bucket counts of insertions and of window members
 //     give that number without visiting them.
+// A shifted search and its retry are reproduced as a pair: their outcome
+// follows from the longest matches with and without the nearest positions,
+// and only rarely needs the shifted bucket itself (walk_prefix_shifted).
 // The skip past crowded buckets remembers how far the buckets ahead are
 // known to be crowded (marks only accumulate until the next slide), so it
 // costs O(1) per byte amortised instead of up to SKIP_LIMIT steps.
@@ -353,11 +356,14 @@ bool in_shifted_bucket(const Encoder& e, unsigned candidate, unsigned h, unsigne
     return candidate + off < e.pos && hash_at(e, candidate + off) == h;  // inserted, and in h
 }
 
-// The same walk through the prefix chains: same winner, same stop.
+// The same walk through the prefix chains: same winner, same stop. It
+// considers the candidates c with window floor < c < `below` and, when off
+// is not 0, c + off in bucket h: those the plain walk of bucket h shifted by
+// off visits.
 class PrefixWalk {
 public:
-    PrefixWalk(Encoder& e, unsigned h, unsigned off, unsigned max)
-        : e_(e), h_(h), off_(off), max_(max), floor_(window_floor(e)), current_(e.text + e.pos), settled_(e.pos)
+    PrefixWalk(Encoder& e, unsigned h, unsigned off, unsigned below, unsigned max)
+        : e_(e), h_(h), off_(off), max_(max), floor_(window_floor(e)), current_(e.text + e.pos), settled_(below)
     {
     }
 
@@ -371,24 +377,7 @@ public:
             unsigned needed = static_cast<unsigned>(e_.match_len) + 1;
             if (needed > max_)
                 return 0;
-            Outcome outcome;
-            if (off_ > 0 && needed <= MIN_MATCH && shifted_bucket_is_shorter()) {
-                outcome = scan(e_.prev, e_.head[h_], off_, 0, needed);
-            } else {
-                // A level whose prefix fits in `needed` bytes, anchored as far
-                // in as it goes, so that its prefix covers the byte where the
-                // best match so far failed. Anchoring misses the candidates
-                // too near for their anchor to be inserted yet: the same
-                // level, unanchored, holds those, newest first.
-                unsigned level = prefix::level_within(needed);
-                unsigned shift = needed - prefix::PREFIX_LENGTHS[level];
-                const std::uint16_t* links = e_.chains.prev[level];
-                outcome = Outcome::EXHAUSTED;
-                if (shift > 0)
-                    outcome = scan(links, e_.chains.newest(level, current_), 0, e_.pos - shift, needed);
-                if (outcome == Outcome::EXHAUSTED)
-                    outcome = scan(links, e_.chains.newest(level, current_ + shift), shift, 0, needed);
-            }
+            Outcome outcome = seek(needed);
             if (outcome == Outcome::EXHAUSTED)
                 return 0;
             if (outcome == Outcome::REACHED_MAX)
@@ -396,8 +385,46 @@ public:
         }
     }
 
+    // Takes the newest candidate at least `needed` bytes long, if there is
+    // one. Filtering a level by bucket h can cost far more visits than the
+    // bucket holds (a run of one byte puts much of the window on one level),
+    // so the level gets that many, and then the bucket is walked instead.
+    bool take_newest(unsigned needed)
+    {
+        budget_ = e_.members[h_];
+        Outcome outcome = seek(needed);
+        if (outcome == Outcome::OVER_BUDGET) {
+            budget_ = UNLIMITED;
+            outcome = scan(e_.prev, e_.head[h_], off_, 0, needed);
+        }
+        return outcome != Outcome::EXHAUSTED;
+    }
+
 private:
-    enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX };
+    enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX, OVER_BUDGET };
+    static constexpr unsigned UNLIMITED = ~0u;
+
+    // Takes the newest candidate at least `needed` bytes long, more than the
+    // best match so far.
+    Outcome seek(unsigned needed)
+    {
+        if (off_ > 0 && needed <= MIN_MATCH && shifted_bucket_is_shorter())
+            return scan(e_.prev, e_.head[h_], off_, 0, needed);
+        // A level whose prefix fits in `needed` bytes, anchored as far in as
+        // it goes, so that its prefix covers the byte where the best match so
+        // far failed. Anchoring misses the candidates too near for their
+        // anchor to be inserted yet: the same level, unanchored, holds those,
+        // newest first.
+        unsigned level = prefix::level_within(needed);
+        unsigned shift = needed - prefix::PREFIX_LENGTHS[level];
+        const std::uint16_t* links = e_.chains.prev[level];
+        Outcome outcome = Outcome::EXHAUSTED;
+        if (shift > 0)
+            outcome = scan(links, e_.chains.newest(level, current_), 0, e_.pos - shift, needed);
+        if (outcome == Outcome::EXHAUSTED)
+            outcome = scan(links, e_.chains.newest(level, current_ + shift), shift, 0, needed);
+        return outcome;
+    }
 
     // A walk climbs about one level per improvement. On inputs of one kind
     // the last walk's length is likely again, so when that is two levels or
@@ -436,6 +463,8 @@ private:
             unsigned candidate = entry - shift;
             if (candidate < lowest)
                 break;
+            if (off_ > 0 && budget_-- == 0)
+                return Outcome::OVER_BUDGET;
             if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, at_least - 1))
                 continue;
             if (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_))
@@ -456,6 +485,7 @@ private:
     const unsigned floor_;
     const std::uint8_t* const current_;
     unsigned settled_;  // every candidate from here on has been beaten
+    unsigned budget_ = UNLIMITED;  // visits left to a walk filtered by bucket h
 };
 
 // How many candidates the plain walk of bucket h shifted by off visits when
@@ -474,25 +504,92 @@ unsigned plain_walk_length(const Encoder& e, unsigned h, unsigned off)
     return all;
 }
 
-// The walk through the prefix chains. Returns the candidates the plain walk
-// would have visited. Kept out of line so that the plain path, which runs
-// at nearly every position of most inputs, stays small.
-[[gnu::noinline]] unsigned walk_prefix(Encoder& e, unsigned h, unsigned off, unsigned max)
+// How many candidates the plain walk of bucket h visits when it stops at
+// `entry`, one of its positions.
+unsigned walk_length_to(const Encoder& e, unsigned h, unsigned entry)
 {
-    unsigned stopped_at = PrefixWalk(e, h, off, max).run();
+    return static_cast<std::uint16_t>(e.insertions[h] - e.insertion_number[entry & PREV_MASK]);
+}
+
+// Marks bucket h crowded if a plain walk of it visited more than
+// CHAIN_LIMIT candidates.
+void count_walk(Encoder& e, unsigned h, unsigned visited)
+{
+    e.walk_work += visited;
+    if (visited > CHAIN_LIMIT)
+        e.crowded[h] = 1;
+}
+
+// The walk of the true bucket through the prefix chains. Kept out of line so
+// that the plain path, which runs at nearly every position of most inputs,
+// stays small.
+[[gnu::noinline]] void walk_prefix(Encoder& e)
+{
+    unsigned stopped_at = PrefixWalk(e, e.hash, 0, e.pos, MAX_MATCH).run();
     e.last_walk_len = static_cast<unsigned>(e.match_len);
-    return stopped_at != 0 ? static_cast<std::uint16_t>(e.insertions[h] - e.insertion_number[stopped_at & PREV_MASK])
-                           : plain_walk_length(e, h, off);
+    count_walk(e, e.hash, stopped_at != 0 ? walk_length_to(e, e.hash, stopped_at) : plain_walk_length(e, e.hash, 0));
+}
+
+// The shifted walk of bucket h and the retry that may follow it, through the
+// prefix chains, with the plain pair's outcome and crowded mark. Filtering
+// the chains by bucket h is what costs (most candidates on a level are
+// outside it), and it is rarely needed:
+//   - A match longer than off + 2 agrees with pos on the three bytes at off,
+//     so it is in bucket h. If the longest match that the shifted walk may
+//     take (one that starts more than off before pos) is that long, the
+//     shifted walk takes it, the newest of its length, and there is no retry.
+//   - Otherwise the retry runs. Its candidates are the same plus the `off`
+//     nearest positions, and it takes the newest of the longest, capped at
+//     off + 2, unless the shifted walk already holds a match as long. That
+//     can only be when no near match is longer than the far ones; then the
+//     shifted walk holds the newest match of that length in bucket h, if
+//     there is one.
+[[gnu::noinline]] void walk_prefix_shifted(Encoder& e, unsigned h, unsigned off)
+{
+    const unsigned start_len = static_cast<unsigned>(e.match_len);
+    const unsigned cap = off + 2;
+    const unsigned below = e.pos - off;  // the shifted walk's candidates start before this
+    unsigned stopped_at = PrefixWalk(e, h, 0, below, MAX_MATCH).run();
+    e.last_walk_len = static_cast<unsigned>(e.match_len);
+    if (e.match_len > static_cast<int>(cap)) {
+        count_walk(e, h, stopped_at != 0 ? walk_length_to(e, h, stopped_at + off) : plain_walk_length(e, h, off));
+        return;
+    }
+    count_walk(e, h, plain_walk_length(e, h, off));
+    // The true bucket is crowded already (the search was shifted), so the
+    // retry only counts towards the choice of search: at most its bucket.
+    e.walk_work += e.members[e.hash];
+
+    const unsigned far_len = static_cast<unsigned>(e.match_len);
+    const unsigned far_pos = e.match_pos;
+    const std::uint8_t* const current = e.text + e.pos;
+    const unsigned nearest_floor = std::max(below, window_floor(e) + 1);
+    unsigned near_len = start_len;
+    unsigned near_pos = e.pos;
+    for (unsigned candidate = e.pos - 1; candidate >= nearest_floor && near_len < cap; --candidate) {
+        unsigned len = match_length(e.text + candidate, current, cap);
+        if (len > near_len) {
+            near_len = len;
+            near_pos = candidate;
+        }
+    }
+    if (near_len > far_len) {
+        e.match_len = static_cast<int>(near_len);
+        e.match_pos = near_pos;
+        return;
+    }
+    if (far_len == start_len || in_shifted_bucket(e, far_pos, h, off))
+        return;  // no match at all, or the shifted walk's
+    if (PrefixWalk(e, h, off, far_pos, MAX_MATCH).take_newest(far_len))
+        return;
+    e.match_pos = near_len == far_len ? near_pos : far_pos;  // the newest of that length
 }
 
 // One walk of bucket h shifted by off; marks the bucket crowded as the plain
 // walk would. Inlined for the same reason as advance.
-[[gnu::always_inline]] inline void walk(Encoder& e, unsigned h, unsigned off, unsigned max)
+[[gnu::always_inline]] inline void walk_plain_chains(Encoder& e, unsigned h, unsigned off, unsigned max)
 {
-    unsigned visited = e.prefix_on ? walk_prefix(e, h, off, max) : walk_plain(e, h, off, max);
-    e.walk_work += visited;
-    if (visited > CHAIN_LIMIT)
-        e.crowded[h] = 1;
+    count_walk(e, h, walk_plain(e, h, off, max));
 }
 
 // Searches at pos for a match longer than match_len, then links pos.
@@ -504,11 +601,18 @@ void find_and_insert(Encoder& e)
         e.match_len = 2;
     e.match_pos = e.pos;
     Start start = skip_crowded_buckets(e);
-    walk(e, start.h, start.off, MAX_MATCH);
-    // The shifted search found nothing longer than its shift could promise:
-    // retry the true bucket, capped at that length.
-    if (start.off != 0 && e.match_len <= static_cast<int>(start.off + 2))
-        walk(e, e.hash, 0, start.off + 2);
+    if (e.prefix_on) {
+        if (start.off == 0)
+            walk_prefix(e);
+        else
+            walk_prefix_shifted(e, start.h, start.off);
+    } else {
+        walk_plain_chains(e, start.h, start.off, MAX_MATCH);
+        // The shifted search found nothing longer than its shift could
+        // promise: retry the true bucket, capped at that length.
+        if (start.off != 0 && e.match_len <= static_cast<int>(start.off + 2))
+            walk_plain_chains(e, e.hash, 0, start.off + 2);
+    }
     insert(e);
 }
 

@@ -12,7 +12,11 @@
 //            so the window slides and the hash buckets crowd;
 //   2        as 1, but every copy starts with its own index, so matches
 //            break at a different place in each copy.
+// The shape byte divided by 3 also picks the search: the encoder's own
+// choice, the plain chains throughout, or the prefix chains from the first
+// byte, so that every path meets every input.
 #include "codec/decoder.h"
+#include "codec/encoder.h"
 #include "memory_codec.h"
 #include "tests/reference/plain_encoder.h"
 
@@ -45,6 +49,23 @@ fuzzing::Bytes shape_input(const std::uint8_t* data, std::size_t size)
         for (std::size_t copy = 0; copy * pattern_size < length; ++copy)
             input[copy * pattern_size] = static_cast<std::uint8_t>(copy);
     return input;
+}
+
+void encode_with_plain_chains(std::FILE* input, codec::TokenWriter& writer)
+{
+    codec::encode_stream_with(input, writer, codec::SearchMode::PLAIN_CHAINS);
+}
+
+void encode_with_prefix_chains(std::FILE* input, codec::TokenWriter& writer)
+{
+    codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
+}
+
+fuzzing::EncodeFunction pick_search(const std::uint8_t* data, std::size_t size)
+{
+    static constexpr fuzzing::EncodeFunction SEARCHES[] = {codec::encode_stream, encode_with_plain_chains,
+                                                           encode_with_prefix_chains};
+    return size == 0 ? codec::encode_stream : SEARCHES[data[0] / 3 % 3];
 }
 
 // Walks the tokens of an encoder-made stream. Aborts on anything the
@@ -91,7 +112,7 @@ std::size_t check_tokens(const fuzzing::Bytes& stream)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzzing::Bytes input = shape_input(data, size);
-    fuzzing::EncodedStream encoded = fuzzing::encode_bytes(input.data(), input.size());
+    fuzzing::EncodedStream encoded = fuzzing::encode_bytes(input.data(), input.size(), pick_search(data, size));
     const fuzzing::Bytes& stream = encoded.stream;
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();

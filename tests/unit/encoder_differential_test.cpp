@@ -40,6 +40,21 @@ Bytes concat(const std::vector<Bytes>& parts)
 
 const std::string PHRASE = "the window slides and every chain is rebased; ";
 
+// `pattern` repeated to `size` bytes, every copy starting with its own index.
+Bytes numbered_copies(const Bytes& pattern, std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = i % pattern.size() == 0 ? static_cast<std::uint8_t>(i / pattern.size()) : pattern[i % pattern.size()];
+    return bytes;
+}
+
+// Two copies of `record` in runs of zeros.
+Bytes records_in_zeros(const Bytes& record, std::size_t lead, std::size_t gap, std::size_t tail)
+{
+    return concat({Bytes(lead, 0), record, Bytes(gap, 0), record, Bytes(tail, 0)});
+}
+
 std::vector<Case> make_cases()
 {
     std::vector<Case> cases;
@@ -80,6 +95,13 @@ std::vector<Case> make_cases()
     // whichever is shorter: the level on top_bits, either on letters4.
     add(cases, "top_bits_then_letters4",
         concat({top_bits_noise(50000, 19), random_over(50000, letters(4), 20), top_bits_noise(30000, 21)}));
+    // Runs of zeros crowd their buckets, so searches shift far past them;
+    // the copies give a shifted search a far match and a near one as long,
+    // and the far one wins if it is in the shifted bucket.
+    const Bytes record = {0x01, 0x00, 0x62, 0xE0, 0x00, 0x2A, 0xB4, 0x68};
+    add(cases, "numbered_records", numbered_copies(records_in_zeros(record, 17, 30, 3), 40000));
+    add(cases, "numbered_records_wide", numbered_copies(records_in_zeros(record, 40, 90, 20), 60000));
+    add(cases, "numbered_phrases", numbered_copies(records_in_zeros(Bytes(PHRASE.begin(), PHRASE.end()), 5, 60, 9), 50000));
     add(cases, "large_letters4", random_over(300000, letters(4), 17));
     add(cases, "large_bytes", random_over(400000, all_byte_values(), 18));
     return cases;
