@@ -567,6 +567,8 @@ void count_walk(Encoder& e, unsigned h, unsigned visited)
     unsigned near_len = start_len;
     unsigned near_pos = e.pos;
     for (unsigned candidate = e.pos - 1; candidate >= nearest_floor && near_len < cap; --candidate) {
+        if (!may_beat(e.text + candidate, current, near_len))
+            continue;
         unsigned len = match_length(e.text + candidate, current, cap);
         if (len > near_len) {
             near_len = len;
