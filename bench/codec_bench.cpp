@@ -1,4 +1,5 @@
-// In-process encode and decode throughput, one benchmark per file.
+// In-process encode and decode throughput, one benchmark per file, and the
+// first, plain encoder's throughput on the same file as the baseline.
 //
 //   codec_bench [benchmark flags] [file ...]
 //
@@ -8,6 +9,7 @@
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/token_stream.h"
+#include "tests/reference/plain_encoder.h"
 #include "tests/support/synthetic_inputs.h"
 
 #include <benchmark/benchmark.h>
@@ -47,14 +49,16 @@ Bytes read_file(const std::string& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+using EncodeFunction = void (*)(std::FILE* input, codec::TokenWriter& writer);
+
 // Encodes `input` into `sink` as the tools do.
-void encode(const Bytes& input, std::FILE* sink)
+void encode(const Bytes& input, std::FILE* sink, EncodeFunction encode_stream = codec::encode_stream)
 {
     std::uint8_t empty = 0;
     void* buffer = input.empty() ? &empty : const_cast<std::uint8_t*>(input.data());
     std::FILE* in = fmemopen(buffer, input.size(), "rb");
     codec::TokenWriter writer = codec::make_token_writer(sink, 0);
-    codec::encode_stream(in, writer);
+    encode_stream(in, writer);
     std::fclose(in);
 }
 
@@ -70,11 +74,11 @@ Bytes encode_to_memory(const Bytes& input)
     return stream;
 }
 
-void bench_encode(benchmark::State& state, const Bytes* input)
+void bench_encode(benchmark::State& state, const Bytes* input, EncodeFunction encode_stream)
 {
     std::FILE* sink = std::fopen("/dev/null", "wb");
     for (auto _ : state)
-        encode(*input, sink);
+        encode(*input, sink, encode_stream);
     std::fclose(sink);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input->size()));
 }
@@ -102,7 +106,11 @@ int main(int argc, char** argv)
     if (inputs.empty())
         inputs = generated_inputs();
     for (const Input& input : inputs) {
-        benchmark::RegisterBenchmark(("encode/" + input.name).c_str(), bench_encode, &input.bytes)
+        benchmark::RegisterBenchmark(("encode/" + input.name).c_str(), bench_encode, &input.bytes,
+                                     codec::encode_stream)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("plain_encode/" + input.name).c_str(), bench_encode, &input.bytes,
+                                     reference::plain_encode_stream)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("decode/" + input.name).c_str(), bench_decode, &input.bytes)
             ->Unit(benchmark::kMillisecond);

@@ -5,7 +5,8 @@
 # and from generated inputs. Prints a Markdown table of ratios: another
 # program's CPU time over lzspack's, so above 1 means lzspack is faster.
 # Each figure is the minimum of RUNS runs (the plain encoder runs once where
-# it takes over a second). Then runs codec_bench for in-process throughput.
+# it takes over a second). Then runs codec_bench for in-process throughput,
+# the plain encoder's included.
 #
 #   bash bench/compare.sh [build-dir]        (default build-bench)
 set -euo pipefail
@@ -80,6 +81,22 @@ for name in files:
           " | ".join(f"{r:.2f}" for r in ratios) + " |")
 PY
 
+# In-process: the codec alone, without start-up, file I/O or self-check.
 echo
 find "$corpus" -maxdepth 1 -type f -print0 | sort -z |
-  xargs -0 "$build/bench/codec_bench" --benchmark_min_time=0.2 2>/dev/null | awk '/^(encode|decode)\//'
+  xargs -0 "$build/bench/codec_bench" --benchmark_min_time=0.2 --benchmark_format=json 2>/dev/null \
+  > "$corpus/work/codec_bench.json"
+python3 - "$corpus/work/codec_bench.json" <<'PY'
+import json, sys
+cpu, size = {}, {}
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    kind, name = b["name"].split("/", 1)
+    seconds = b["cpu_time"] / {"ms": 1e3, "us": 1e6, "ns": 1e9}[b["time_unit"]]
+    cpu[kind, name] = seconds
+    size[name] = b["bytes_per_second"] * seconds / 2**20
+print("| file | encode MiB/s | plain encode MiB/s | plain / encode | decode MiB/s |")
+print("|---|---:|---:|---:|---:|")
+for name in sorted(size):
+    encode, plain, decode = (cpu[kind, name] for kind in ("encode", "plain_encode", "decode"))
+    print(f"| {name} | {size[name] / encode:.1f} | {size[name] / plain:.2f} | {plain / encode:.2f} | {size[name] / decode:.0f} |")
+PY
