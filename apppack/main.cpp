@@ -33,7 +33,8 @@ constexpr char HELP_SUMMARY[] =
     "current directory: app_head.bin gets the 60 header bytes at offset 16,\n"
     "zq_app.bin the body length and the compressed body. Prints the ratio line\n"
     "and proves zq_app.bin by decoding it and comparing it with the body.\n"
-    "See apppack(1).\n";
+    "With --best first, zq_app.bin holds the smallest stream the format allows\n"
+    "(slower). See apppack(1).\n";
 
 static_assert(RECORD_OFFSET + RECORD_SIZE <= HEADER_SIZE);
 
@@ -67,14 +68,16 @@ void write_header_record(std::FILE* input)
 
 int main(int argc, char** argv)
 {
-    const char* infile = input_argument(argc, argv, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
+    PackerCommand command = packer_command(argc, argv, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
+    const char* infile = command.infile;
+    auto choice = command.smallest ? codec::StreamChoice::SMALLEST : codec::StreamChoice::STANDARD;
 
     std::FILE* input = open_input(infile);
     refuse_to_overwrite_input(infile);
     std::uint32_t body_length = checked_body_length(input, infile);
 
     write_header_record(input);
-    std::int64_t written = codec::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length});
+    std::int64_t written = codec::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length}, choice);
     std::fclose(input);
     print_ratio(infile, body_length, written);
     std::fflush(stdout);

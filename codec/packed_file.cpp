@@ -2,6 +2,7 @@
 
 #include "decoder.h"
 #include "encoder.h"
+#include "optimal_parse.h"
 #include "token_stream.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
@@ -17,14 +18,18 @@ namespace codec {
 using toolrt::VerifyBuffer;
 
 std::int64_t write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                               PackedLayout layout, std::initializer_list<std::uint32_t> header)
+                               PackedLayout layout, std::initializer_list<std::uint32_t> header,
+                               StreamChoice choice)
 {
     std::FILE* out = toolrt::temp_output_open(final_name);
     for (std::uint32_t word : header)
         toolrt::write_le32(out, word);
     TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
     off_t start = ftello(input);
-    encode_stream(input, writer);
+    if (choice == StreamChoice::SMALLEST)
+        encode_stream_smallest(input, writer);
+    else
+        encode_stream(input, writer);
 
     // The encoder takes a short read for the end of the input. Before the
     // stream replaces anything, make sure it was the end.

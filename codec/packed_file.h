@@ -13,6 +13,10 @@
 
 namespace codec {
 
+// Which stream the packer writes: the standard encoder's, or the smallest
+// one the format allows (--best).
+enum class StreamChoice { STANDARD, SMALLEST };
+
 struct PackedLayout {
     unsigned header_words;  // words before the token stream
     unsigned length_word;   // index of the word that declares the original length
@@ -25,7 +29,8 @@ struct PackedLayout {
 // EXIT_DATA and leaves any earlier file of that name as it was. Returns the
 // bytes written, header included.
 std::int64_t write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                               PackedLayout layout, std::initializer_list<std::uint32_t> header);
+                               PackedLayout layout, std::initializer_list<std::uint32_t> header,
+                               StreamChoice choice = StreamChoice::STANDARD);
 
 // Proves that `packed_name` decodes to the bytes of `input_name` from
 // `input_offset` to its end. Ends the process through fail() otherwise.

@@ -26,13 +26,16 @@ constexpr char HELP_SUMMARY[] =
     "Compresses infile into a .lzs file beside it, named after infile with its\n"
     "extension replaced (chkps.dat -> chkps.lzs), prints the ratio line, and\n"
     "proves the .lzs file by decoding it and comparing it with infile.\n"
-    "outfile is accepted and has no effect. See lzspack(1).\n";
+    "outfile is accepted and has no effect. With --best first, the .lzs file\n"
+    "holds the smallest stream the format allows (slower). See lzspack(1).\n";
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* infile = input_argument(argc, argv, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
+    PackerCommand command = packer_command(argc, argv, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
+    const char* infile = command.infile;
+    auto choice = command.smallest ? codec::StreamChoice::SMALLEST : codec::StreamChoice::STANDARD;
 
     std::FILE* input = open_input(infile);
     std::string outfile;
@@ -42,7 +45,7 @@ int main(int argc, char** argv)
     std::uint32_t original = packable_length(input, infile);
 
     std::int64_t written =
-        codec::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original});
+        codec::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original}, choice);
     std::fclose(input);
     print_ratio(infile, original, written);
     std::fflush(stdout);

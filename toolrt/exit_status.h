@@ -29,6 +29,7 @@ inline constexpr char MSG_CANT_OPEN_TEMP[] = "Can't open temporary file!\n";
 // EXIT_MEMORY
 inline constexpr char MSG_NO_MEMORY_SRC[] = "Can't allocate memory %d bytes for src!\n";
 inline constexpr char MSG_NO_MEMORY_DST[] = "Can't allocate memory %d bytes for dst!\n";
+inline constexpr char MSG_NO_MEMORY_SEARCH[] = "Can't allocate memory for --best on %d bytes!\n";
 
 // EXIT_DATA
 inline constexpr char MSG_SHORT_WRITE[] = "Can't write correctly size\n";

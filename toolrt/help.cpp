@@ -34,4 +34,21 @@ const char* input_argument(int argc, char** argv, const char* name, const char* 
     return argv[1];
 }
 
+PackerCommand packer_command(int argc, char** argv, const char* name, const char* usage_format,
+                             const char* summary)
+{
+    answer_help_or_version(argc, argv, name, usage_format, summary);
+    int first = 1;
+    bool smallest = false;
+    if (argc > first + 1 && std::strcmp(argv[first], "--best") == 0) {
+        smallest = true;
+        ++first;
+    }
+    if (argc > first + 1 && std::strcmp(argv[first], "--") == 0)
+        ++first;
+    if (argc <= first)
+        fail(EXIT_USAGE, usage_format, argv[0]);
+    return PackerCommand{argv[first], smallest};
+}
+
 }  // namespace toolrt

@@ -22,4 +22,16 @@ void answer_help_or_version(int argc, char** argv, const char* name, const char*
 const char* input_argument(int argc, char** argv, const char* name, const char* usage_format,
                            const char* summary);
 
+struct PackerCommand {
+    const char* infile;
+    bool smallest;  // --best: the smallest stream instead of the standard one
+};
+
+// input_argument with the packers' one option. `--best` counts only as the
+// first argument and only when a file name follows it, so `lzspack --best`
+// alone still packs a file of that name; `--` there (first, or after
+// --best) ends the options when a file name follows it.
+PackerCommand packer_command(int argc, char** argv, const char* name, const char* usage_format,
+                             const char* summary);
+
 }  // namespace toolrt

@@ -1,0 +1,27 @@
+// The smallest token stream for an input (lzspack --best, apppack --best).
+//
+// Where encode_stream makes one fixed choice per position, this writes the
+// stream whose total size, flag bytes and end mark included, is the least of
+// all the streams the decoder reads back as the input.
+#pragma once
+
+#include "token_stream.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+
+namespace codec {
+
+// Writes the smallest stream for `input` through `writer` and finishes it.
+// Throws std::bad_alloc when its tables (about 15 bytes per input byte)
+// cannot be had.
+void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer);
+
+// encode_stream's contract with the smallest stream: reads `input` from its
+// current position to its end (a short read is the end), then writes. Ends
+// the process with EXIT_MEMORY if the input and the tables do not fit in
+// memory.
+void encode_stream_smallest(std::FILE* input, TokenWriter& writer);
+
+}  // namespace codec

@@ -1,0 +1,87 @@
+// The --best stream has the size of the exhaustive search's smallest stream,
+// decodes to its input and is never larger than the standard stream, on
+// inputs shaped around every bound of the token table.
+#include "codec/decoder.h"
+#include "codec/optimal_parse.h"
+#include "tests/reference/smallest_stream.h"
+#include "tests/support/memory_stream.h"
+#include "tests/support/synthetic_inputs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace testing_support;
+
+Bytes repeated(std::size_t size, std::uint8_t byte) { return Bytes(size, byte); }
+
+// Random filler with the same `length` bytes planted at 100 and at 100 + `distance`.
+Bytes repeat_at(std::size_t distance, std::size_t length, std::uint32_t seed)
+{
+    Bytes input = random_over(100 + distance + length + 50, all_byte_values(), seed);
+    for (std::size_t i = 0; i < length; ++i)
+        input[100 + distance + i] = input[100 + i];
+    return input;
+}
+
+Bytes concatenated(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+struct Shape {
+    const char* name;
+    Bytes input;
+};
+
+std::vector<Shape> shapes()
+{
+    Bytes text = bytes_of("the packer finds the smallest stream; the window slides, the groups fill. ");
+    return {
+        {"empty", {}},
+        {"one_byte", {0x41}},
+        {"high_literals", bytes_of("\xE9\x80\xFF\x81\xE9\x80\xFF\x81\xE9")},
+        {"text", mutated_phrase(3000, "the packer finds the smallest stream; ", 40, 1)},
+        {"text_repeated", concatenated({text, text, text})},
+        {"binary", random_over(2500, all_byte_values(), 2)},
+        {"zeros", repeated(1500, 0)},
+        {"runs", concatenated({repeated(261, 'a'), repeated(5, 'b'), repeated(12, 'a'), repeated(300, 0xF0),
+                               repeated(4, 'b'), repeated(262, 'a')})},
+        {"two_symbols", random_over(3000, letters(2), 3)},
+        {"four_symbols", random_over(3000, letters(4), 4)},
+        {"eight_symbol_top_bits", top_bits_noise(2000, 5)},
+        {"near_bound_4", repeat_at(2048, 4, 6)},
+        {"near_bound_5", repeat_at(2048, 5, 7)},
+        {"near_bound_11", repeat_at(2048, 11, 8)},
+        {"near_bound_12", repeat_at(2048, 12, 9)},
+        {"past_near_bound_5", repeat_at(2049, 5, 10)},
+        {"past_near_bound_11", repeat_at(2049, 11, 11)},
+        {"longest_match", repeat_at(1000, 260, 12)},
+        {"past_longest_match", repeat_at(1000, 261, 13)},
+        {"window_bound", concatenated({repeat_at(16384, 6, 14), repeat_at(16385, 6, 15)})},
+    };
+}
+
+TEST(SmallestStream, HasTheExhaustiveSearchsSizeAndDecodesToItsInput)
+{
+    for (const Shape& shape : shapes()) {
+        SCOPED_TRACE(shape.name);
+        Bytes stream = encode_with(shape.input, codec::encode_stream_smallest);
+        EXPECT_EQ(stream.size(), reference::smallest_stream_size(shape.input));
+        EXPECT_LE(stream.size(), encode(shape.input).size());
+
+        Bytes decoded(shape.input.size());
+        codec::DecodeResult result =
+            codec::decode_tokens_checked(stream.data(), stream.size(), decoded.data(), decoded.size());
+        EXPECT_EQ(result.error, codec::DecodeError::NONE);
+        EXPECT_EQ(result.produced, shape.input.size());
+        EXPECT_EQ(decoded, shape.input);
+    }
+}
+
+}  // namespace
