@@ -28,7 +28,9 @@
 #include "token_stream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 
 namespace codec {
@@ -40,6 +42,28 @@ constexpr std::uint32_t CYCLIC_SIZE = 32768; // a power of two above MAX_DISTANC
 constexpr std::uint32_t CYCLIC_MASK = CYCLIC_SIZE - 1;
 
 static_assert(CYCLIC_SIZE > static_cast<std::uint32_t>(MAX_DISTANCE), "a window's nodes need distinct slots");
+
+// How many bytes from `length` on agree, up to `limit`: eight at a time
+// while eight remain, then one by one.
+std::uint32_t extend_match(const std::uint8_t* there, const std::uint8_t* here, std::uint32_t length,
+                           std::uint32_t limit)
+{
+    while (length + 8 <= limit) {
+        std::uint64_t a;
+        std::uint64_t b;
+        std::memcpy(&a, there + length, 8);
+        std::memcpy(&b, here + length, 8);
+        if (std::uint64_t diff = a ^ b; diff != 0) {
+            int same_bits = std::endian::native == std::endian::little ? std::countr_zero(diff)
+                                                                       : std::countl_zero(diff);
+            return length + static_cast<std::uint32_t>(same_bits) / 8;
+        }
+        length += 8;
+    }
+    while (length < limit && there[length] == here[length])
+        ++length;
+    return length;
+}
 
 unsigned hash3(const std::uint8_t* p)
 {
@@ -61,7 +85,14 @@ public:
     // `limit` (3 or more) is how many bytes from `cur` may be compared.
     LongestMatches insert(const std::uint8_t* data, std::uint32_t cur, std::uint32_t limit)
     {
-        LongestMatches found = {0, 0, 0, 0};
+        std::uint32_t near_length = 0;
+        std::uint32_t near_distance = 0;
+        std::uint32_t far_length = 0;
+        std::uint32_t far_distance = 0;
+        auto found = [&] {
+            return LongestMatches{static_cast<std::uint16_t>(near_length), static_cast<std::uint16_t>(near_distance),
+                                  static_cast<std::uint16_t>(far_length), static_cast<std::uint16_t>(far_distance)};
+        };
         std::uint32_t& head = head_[hash3(data + cur)];
         std::uint32_t candidate = head;
         head = cur;
@@ -79,28 +110,28 @@ public:
             if (candidate == NO_NODE || cur - candidate > static_cast<std::uint32_t>(MAX_DISTANCE)) {
                 *smaller = NO_NODE;
                 *larger = NO_NODE;
-                return found;
+                return found();
             }
             std::uint32_t* links = &children_[2 * (candidate & CYCLIC_MASK)];
             const std::uint8_t* there = data + candidate;
             std::uint32_t length = std::min(smaller_length, larger_length);
-            while (length < limit && there[length] == here[length])
-                ++length;
+            if (there[length] == here[length])
+                length = extend_match(there, here, length + 1, limit);
             if (length > best) {
                 best = length;
-                auto distance = static_cast<std::uint16_t>(cur - candidate);
-                found.far_length = static_cast<std::uint16_t>(length);
-                found.far_distance = distance;
+                std::uint32_t distance = cur - candidate;
+                far_length = length;
+                far_distance = distance;
                 if (distance <= MAX_NEAR_DISTANCE) {
-                    found.near_length = found.far_length;
-                    found.near_distance = distance;
+                    near_length = length;
+                    near_distance = distance;
                 }
             }
             if (length == limit) {
                 // Same compared bytes: the new node takes the old one's place.
                 *smaller = links[0];
                 *larger = links[1];
-                return found;
+                return found();
             }
             // The candidate goes to its side of the new node; its subtree
             // towards the new suffix is what remains to be split.

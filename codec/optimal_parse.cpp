@@ -17,12 +17,11 @@
 // the longest match within 2048 and within 16384. Every shorter length at
 // the same distance is a match too, so the two-byte lengths form one run
 // (3 up to 4 or up to the near length, at most 11) and the three-byte ones
-// another (5 up to the far length). Both runs start at a fixed offset from
-// i, so the minimum over a run is a running minimum of cost[j][k'] from
-// j = i + 5 on; the long run keeps it in a monotone stack per state (the
-// positions whose cost is below every cost before them), prepended as i
-// moves back and searched by halving: O(log 256) per state and position. The
-// short run is at most nine entries and is read directly.
+// another (5 up to the far length). So a position needs two range minima of
+// the costs ahead, for all eight states at once; blocks of 16 with their
+// minima, and each position's minimum to its block's end and from its
+// block's start, answer one with at most 18 eight-wide minima, whatever the
+// input (ReachableCosts). Nothing depends on how matches are distributed.
 //
 // The table is filled from the end back; the stream is then written from the
 // start by following, at each step, a token whose cost plus the table entry
@@ -40,8 +39,8 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <memory>
 #include <new>
-#include <vector>
 
 namespace codec {
 namespace {
@@ -54,10 +53,6 @@ constexpr std::uint32_t END_MARK_BYTES = 1;
 // The long run starts here; a MATCH_FAR of a length that a MATCH_NEAR could
 // hold is never cheaper, so including those lengths changes no minimum.
 constexpr unsigned LONG_RUN_START = MIN_NEAR_LENGTH;
-constexpr unsigned LONG_RUN_SPAN = MAX_MATCH_LENGTH - LONG_RUN_START + 1;  // positions a run can cover
-constexpr unsigned STACK_SIZE = 512;  // a power of two above LONG_RUN_SPAN + 1
-
-static_assert(STACK_SIZE > LONG_RUN_SPAN + 1);
 static_assert(2 * (STATES - 1) <= 16, "seven two-bit differences fit a 16-bit word");
 
 std::uint32_t open_cost(unsigned k)
@@ -68,7 +63,12 @@ std::uint32_t open_cost(unsigned k)
 // cost[i][k] for every position i (0..n) and state k.
 class CostTable {
 public:
-    explicit CostTable(std::size_t positions) : base_(positions), spread_(positions) {}
+    // Every entry is set before it is read: no need to clear them first.
+    explicit CostTable(std::size_t positions)
+        : base_(std::make_unique_for_overwrite<std::uint32_t[]>(positions)),
+          spread_(std::make_unique_for_overwrite<std::uint16_t[]>(positions))
+    {
+    }
 
     std::uint32_t at(std::size_t i, unsigned k) const
     {
@@ -87,55 +87,87 @@ public:
     }
 
 private:
-    std::vector<std::uint32_t> base_;    // cost[i][0]
-    std::vector<std::uint16_t> spread_;  // cost[i][k] - cost[i][0] + 1, two bits for each k >= 1
+    std::unique_ptr<std::uint32_t[]> base_;    // cost[i][0]
+    std::unique_ptr<std::uint16_t[]> spread_;  // cost[i][k] - cost[i][0] + 1, two bits for each k >= 1
 };
 
-// The running minimum of one state's costs from a start position on, over
-// at most LONG_RUN_SPAN positions, as the start moves back one at a time.
-class RunningMinimum {
+using Costs = std::array<std::uint32_t, STATES>;
+
+void keep_less(Costs& least, const Costs& other)
+{
+    for (unsigned s = 0; s < STATES; ++s)
+        least[s] = std::min(least[s], other[s]);
+}
+
+// The costs of the positions a match from the current one can reach, all
+// states at once, with the minima over any run of them. The positions are
+// cut into aligned blocks of BLOCK; each position keeps the minimum from it
+// to its block's end and from its block's start to it, and each block its
+// minimum, so a run that spans blocks is the first's tail, the last's head
+// and the whole blocks between: at most MAX_MATCH_LENGTH / BLOCK + 2 minima
+// of eight. Filled from the end back; a block's heads are known once its
+// first position is.
+class ReachableCosts {
 public:
-    // Makes `position` (one before the last start) the start, with `cost`.
-    void prepend(std::uint32_t position, std::uint32_t cost)
+    const Costs& at(std::size_t position) const { return slot(position).cost; }
+
+    void add(std::size_t position, const Costs& cost, bool ends_block)
     {
-        // Out of reach of every run from here on.
-        while (bottom_ != top_ && entry(bottom_).position >= position + LONG_RUN_SPAN)
-            ++bottom_;
-        // Entries no cheaper than the new one are hidden behind it.
-        while (top_ != bottom_ && entry(top_ - 1).cost >= cost)
-            --top_;
-        entries_[top_ % STACK_SIZE] = {position, cost};
-        ++top_;
+        Slot& here = slot(position);
+        here.cost = cost;
+        here.to_block_end = cost;
+        here.last = ends_block;
+        if (!ends_block && (position + 1) % BLOCK != 0)
+            keep_less(here.to_block_end, slot(position + 1).to_block_end);
+        if (position % BLOCK == 0) {
+            Costs least = cost;
+            for (std::size_t j = position; j < position + BLOCK; ++j) {
+                keep_less(least, slot(j).cost);
+                slot(j).from_block_start = least;
+                if (slot(j).last)
+                    break;
+            }
+            block_minimum(position / BLOCK) = least;
+        }
     }
 
-    // The least cost from the start through `last` (start <= last).
-    std::uint32_t through(std::uint32_t last) const
+    // The least cost per state over positions first..last (first <= last).
+    Costs least(std::size_t first, std::size_t last) const
     {
-        // Positions fall from bottom to top; find the lowest index at or
-        // below `last`, whose cost is the least of the run.
-        std::uint32_t low = bottom_;
-        std::uint32_t high = top_ - 1;
-        while (low < high) {
-            std::uint32_t middle = low + (high - low) / 2;
-            if (entry(middle).position <= last)
-                high = middle;
-            else
-                low = middle + 1;
+        std::size_t first_block = first / BLOCK;
+        std::size_t last_block = last / BLOCK;
+        if (first_block == last_block) {
+            Costs least = at(first);
+            for (std::size_t j = first + 1; j <= last; ++j)
+                keep_less(least, at(j));
+            return least;
         }
-        return entry(low).cost;
+        Costs least = slot(first).to_block_end;
+        keep_less(least, slot(last).from_block_start);
+        for (std::size_t b = first_block + 1; b < last_block; ++b)
+            keep_less(least, block_minimum(b));
+        return least;
     }
 
 private:
-    struct Entry {
-        std::uint32_t position;
-        std::uint32_t cost;
+    static constexpr std::size_t BLOCK = 16;
+    static constexpr std::size_t SLOTS = 512;  // a power of two beyond MAX_MATCH_LENGTH + 2 * BLOCK
+    static_assert(SLOTS > MAX_MATCH_LENGTH + 2 * BLOCK && SLOTS % BLOCK == 0);
+
+    struct Slot {
+        Costs cost;
+        Costs to_block_end;
+        Costs from_block_start;
+        bool last;  // the input's end: its block's head stops here
     };
 
-    const Entry& entry(std::uint32_t index) const { return entries_[index % STACK_SIZE]; }
+    Slot& slot(std::size_t position) { return slots_[position % SLOTS]; }
+    const Slot& slot(std::size_t position) const { return slots_[position % SLOTS]; }
+    Costs& block_minimum(std::size_t block) { return blocks_[block % (SLOTS / BLOCK)]; }
+    const Costs& block_minimum(std::size_t block) const { return blocks_[block % (SLOTS / BLOCK)]; }
 
-    std::array<Entry, STACK_SIZE> entries_ = {};
-    std::uint32_t bottom_ = 0;  // farthest position still in reach
-    std::uint32_t top_ = 0;     // one past the start
+    std::array<Slot, SLOTS> slots_ = {};
+    std::array<Costs, SLOTS / BLOCK> blocks_ = {};
 };
 
 // The longest two-byte match at a position: MATCH_3 and MATCH_4 at any
@@ -148,34 +180,36 @@ unsigned short_run_end(const LongestMatches& found)
                               std::min<unsigned>(found.near_length, MAX_NEAR_LENGTH));
 }
 
+Costs plus(Costs costs, std::uint32_t bytes)
+{
+    for (std::uint32_t& cost : costs)
+        cost += bytes;
+    return costs;
+}
+
 void fill_costs(std::span<const LongestMatches> found, CostTable& table)
 {
     std::size_t n = found.size();
-    std::array<std::uint32_t, STATES> cost;
+    auto reachable = std::make_unique<ReachableCosts>();
+    Costs cost;
     for (unsigned k = 0; k < STATES; ++k)
         cost[k] = open_cost(k) + END_MARK_BYTES;
     table.set(n, cost);
+    reachable->add(n, cost, true);
 
-    std::array<RunningMinimum, STATES> long_runs;
     for (std::size_t i = n; i-- > 0;) {
-        std::size_t run_start = i + LONG_RUN_START;
-        if (run_start <= n)
-            for (unsigned s = 0; s < STATES; ++s)
-                long_runs[s].prepend(static_cast<std::uint32_t>(run_start), table.at(run_start, s));
-
+        // least[s]: the cheapest way on from i to the state s the token leads to.
+        Costs least = plus(reachable->at(i + 1), LITERAL_BYTES);
         unsigned short_end = short_run_end(found[i]);
+        if (short_end >= MIN_MATCH_LENGTH)
+            keep_less(least, plus(reachable->least(i + MIN_MATCH_LENGTH, i + short_end), SHORT_MATCH_BYTES));
         unsigned long_end = found[i].far_length;
-        for (unsigned k = 0; k < STATES; ++k) {
-            unsigned next = (k + 1) % STATES;
-            std::uint32_t least = LITERAL_BYTES + table.at(i + 1, next);
-            for (unsigned length = MIN_MATCH_LENGTH; length <= short_end; ++length)
-                least = std::min(least, SHORT_MATCH_BYTES + table.at(i + length, next));
-            if (long_end >= LONG_RUN_START)
-                least = std::min(least, LONG_MATCH_BYTES +
-                                            long_runs[next].through(static_cast<std::uint32_t>(i + long_end)));
-            cost[k] = open_cost(k) + least;
-        }
+        if (long_end >= LONG_RUN_START)
+            keep_less(least, plus(reachable->least(i + LONG_RUN_START, i + long_end), LONG_MATCH_BYTES));
+        for (unsigned k = 0; k < STATES; ++k)
+            cost[k] = open_cost(k) + least[(k + 1) % STATES];
         table.set(i, cost);
+        reachable->add(i, cost, false);
     }
 }
 
@@ -218,17 +252,26 @@ void write_path(std::span<const std::uint8_t> input, std::span<const LongestMatc
     finish(writer);
 }
 
-std::vector<std::uint8_t> read_to_end(std::FILE* input)
+struct InputBytes {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+};
+
+// Grows by doubling, without clearing what fread is about to fill.
+InputBytes read_to_end(std::FILE* input)
 {
-    constexpr std::size_t BLOCK = std::size_t{1} << 20;
-    std::vector<std::uint8_t> bytes;
+    InputBytes bytes;
+    std::size_t capacity = std::size_t{1} << 20;
+    bytes.data = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
     for (;;) {
-        std::size_t size = bytes.size();
-        bytes.resize(size + BLOCK);
-        std::size_t got = std::fread(bytes.data() + size, 1, BLOCK, input);
-        bytes.resize(size + got);
-        if (got < BLOCK)
+        std::size_t got = std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, input);
+        bytes.size += got;
+        if (bytes.size < capacity)
             return bytes;
+        auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(2 * capacity);
+        std::copy_n(bytes.data.get(), bytes.size, larger.get());
+        bytes.data = std::move(larger);
+        capacity *= 2;
     }
 }
 
@@ -236,7 +279,8 @@ std::vector<std::uint8_t> read_to_end(std::FILE* input)
 
 void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer)
 {
-    std::vector<LongestMatches> found(input.size());
+    auto matches = std::make_unique_for_overwrite<LongestMatches[]>(input.size());
+    std::span<LongestMatches> found(matches.get(), input.size());
     find_longest_matches(input, found);
     CostTable table(input.size() + 1);
     fill_costs(found, table);
@@ -247,9 +291,9 @@ void encode_stream_smallest(std::FILE* input, TokenWriter& writer)
 {
     std::size_t read = 0;
     try {
-        std::vector<std::uint8_t> bytes = read_to_end(input);
-        read = bytes.size();
-        encode_smallest(bytes, writer);
+        InputBytes bytes = read_to_end(input);
+        read = bytes.size;
+        encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer);
     } catch (const std::bad_alloc&) {
         toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SEARCH,
                      static_cast<int>(std::min<std::size_t>(read, INT_MAX)));
