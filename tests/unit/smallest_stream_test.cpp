@@ -98,6 +98,17 @@ TEST_P(SmallestStream, HasTheExhaustiveSearchsSizeAndDecodesToItsInput)
     EXPECT_EQ(decoded, input);
 }
 
+// Many small inputs over small alphabets: every mix of literals, short and
+// long matches in every position of a group.
+TEST(SmallestStreamOfSmallInputs, HasTheExhaustiveSearchsSize)
+{
+    for (std::uint32_t seed = 0; seed < 300; ++seed) {
+        Bytes input = random_over(seed % 61 * 5, letters(1 + seed % 4), seed);
+        SCOPED_TRACE(to_hex(input));
+        EXPECT_EQ(encode_with(input, codec::encode_stream_smallest).size(), reference::smallest_stream_size(input));
+    }
+}
+
 std::string shape_name(const ::testing::TestParamInfo<Shape>& shape) { return shape.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, SmallestStream, ::testing::ValuesIn(shapes()), shape_name);
