@@ -287,6 +287,16 @@ void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer)
     write_path(input, found, table, writer);
 }
 
+std::uint64_t smallest_stream_size(std::span<const std::uint8_t> input)
+{
+    auto matches = std::make_unique_for_overwrite<LongestMatches[]>(input.size());
+    std::span<LongestMatches> found(matches.get(), input.size());
+    find_longest_matches(input, found);
+    CostTable table(input.size() + 1);
+    fill_costs(found, table);
+    return table.at(0, 0);
+}
+
 void encode_stream_smallest(std::FILE* input, TokenWriter& writer)
 {
     std::size_t read = 0;

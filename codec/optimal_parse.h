@@ -18,6 +18,10 @@ namespace codec {
 // cannot be had.
 void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer);
 
+// The size of that stream (flag bytes and end mark included) without
+// writing it. Throws std::bad_alloc as encode_smallest does.
+std::uint64_t smallest_stream_size(std::span<const std::uint8_t> input);
+
 // encode_stream's contract with the smallest stream: reads `input` from its
 // current position to its end (a short read is the end), then writes. Ends
 // the process with EXIT_MEMORY if the input and the tables do not fit in

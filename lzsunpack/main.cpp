@@ -126,7 +126,9 @@ int main(int argc, char** argv)
     write_output(outfile, data);
 
     std::fputs(format_report(options.infile.c_str(), kind, packed, data.size()).c_str(), stdout);
-    if (options.verbose)
+    if (options.verbose) {
         std::fputs(format_statistics(stats).c_str(), stdout);
+        std::fputs(format_fit(kind, packed).c_str(), stdout);
+    }
     return toolrt::EXIT_OK;
 }

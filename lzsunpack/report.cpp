@@ -75,4 +75,23 @@ std::string format_statistics(const codec::DecodeStats& stats)
                           static_cast<double>(stats.distance_sum) / count);
 }
 
+std::string format_fit(ImageKind kind, std::uint64_t packed)
+{
+    // The scrambled image each unscrambled kind is made into.
+    ImageKind target;
+    if (kind == ImageKind::LZS)
+        target = ImageKind::PAK;
+    else if (kind == ImageKind::APP)
+        target = ImageKind::APP2;
+    else
+        return "";
+    const KindInfo& image = kind_info(target);
+    std::uint64_t size = image.fixed_size;
+    if (packed <= size)
+        return printed("  fits %s: %" PRIu64 " of %" PRIu64 " bytes, %" PRIu64 " free\n", image.fixed_name, packed, size,
+                       size - packed);
+    return printed("  does not fit %s: %" PRIu64 " bytes, %" PRIu64 " more than the %" PRIu64 "-byte image\n",
+                   image.fixed_name, packed, packed - size, size);
+}
+
 }  // namespace lzsunpack

@@ -9,8 +9,11 @@
 // cleared. Without zq_app.bin the output is the built-in image with word 0
 // cleared and nothing XORed.
 //
-// Arguments are ignored (but --help or --version alone); it prints nothing
-// unless it fails.
+// It takes no file names. -v prints how much of the image zq_app.bin takes;
+// any other argument (but --help or --version alone, which are answered) is
+// ignored with a warning, as is a missing zq_app.bin: the image and the
+// status stay what they always were.
+#include "scramble/headroom.h"
 #include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
@@ -19,27 +22,34 @@
 #include "scramble/stop.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace {
 
 using namespace scramble;
 
-constexpr char INPUT_NAME[] = "zq_app.bin";
-constexpr char OUTPUT_NAME[] = "zq_app2.bin";
+constexpr const char* INPUT_NAME = APPSCRAMBLE_FILES.input;
+constexpr const char* OUTPUT_NAME = APPSCRAMBLE_FILES.output;
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] =
     "Scrambles zq_app.bin into zq_app2.bin, 204800 bytes, in the current\n"
     "directory: word 0 cleared, bytes 4 to 6027 XORed with two alternating\n"
     "keys, the rest copied; the built-in image fills what zq_app.bin does not.\n"
-    "Arguments are ignored. See appscramble(1).\n";
+    "Takes no file names; -v prints how much of the image zq_app.bin takes.\n"
+    "See appscramble(1).\n";
 
 std::uint8_t g_image[APP_IMAGE_SIZE];
 
-void scramble_input(std::span<std::uint8_t> image)
+// Lays zq_app.bin over the image and scrambles it; returns its length.
+std::optional<std::size_t> scramble_input(std::span<std::uint8_t> image)
 {
-    if (read_optional_input(INPUT_NAME, image))
+    std::optional<std::size_t> length = read_optional_input(INPUT_NAME, image);
+    if (length)
         xor_app_words(image);
+    else
+        warn_missing_input(APPSCRAMBLE_FILES);
+    return length;
 }
 
 void write_output(std::span<const std::uint8_t> image)
@@ -53,10 +63,13 @@ void write_output(std::span<const std::uint8_t> image)
 int main(int argc, char** argv)
 {
     answer_help_or_version(argc, argv, "appscramble", HELP_SUMMARY);
+    bool verbose = read_arguments(argc, argv, APPSCRAMBLE_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    scramble_input(image);
+    std::optional<std::size_t> length = scramble_input(image);
     set_word(image, APP_LENGTH_WORD, 0);
     write_output(image);
+    if (verbose && length)
+        report_headroom(APPSCRAMBLE_FILES, *length);
     return EXIT_OK;
 }

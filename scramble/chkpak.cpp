@@ -12,8 +12,12 @@
 // bytes included. Without chkps.lzs no words are taken: word 0 is 0 and the
 // rest is the built-in image behind the key.
 //
-// Arguments are ignored (but --help or --version alone). Its one message, when chkps.pak cannot be created,
-// goes to stdout.
+// It takes no file names. -v prints how much of the image chkps.lzs takes;
+// any other argument (but --help or --version alone, which are answered) is
+// ignored with a warning, as is a missing chkps.lzs: the image and the status
+// stay what they always were. Its one error message, when chkps.pak cannot be
+// created, goes to stdout.
+#include "scramble/headroom.h"
 #include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
@@ -28,27 +32,32 @@ namespace {
 
 using namespace scramble;
 
-constexpr char INPUT_NAME[] = "chkps.lzs";
-constexpr char OUTPUT_NAME[] = "chkps.pak";
+constexpr const char* INPUT_NAME = CHKPAK_FILES.input;
+constexpr const char* OUTPUT_NAME = CHKPAK_FILES.output;
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] =
     "Scrambles chkps.lzs into chkps.pak, 3600 bytes, in the current directory:\n"
     "the word count and the key, then the words of chkps.lzs from word 2 on,\n"
-    "XORed with the key, then the built-in image. Arguments are ignored.\n"
-    "See chkpak(1).\n";
+    "XORed with the key, then the built-in image. Takes no file names;\n"
+    "-v prints how much of the image chkps.lzs takes. See chkpak(1).\n";
 
 std::uint8_t g_image[PAK_IMAGE_SIZE];
 
-// Lays chkps.lzs over the image and scrambles its words; returns their count.
-std::uint32_t scramble_input(std::span<std::uint8_t> image)
+// The words taken from an input of `length` bytes.
+std::uint32_t words_taken(std::optional<std::size_t> length)
+{
+    return static_cast<std::uint32_t>((length.value_or(0) + 3) / 4);
+}
+
+// Lays chkps.lzs over the image and scrambles its words; returns its length.
+std::optional<std::size_t> scramble_input(std::span<std::uint8_t> image)
 {
     std::optional<std::size_t> length = read_optional_input(INPUT_NAME, image);
     if (!length)
-        return 0;
-    std::size_t words = (*length + 3) / 4;
-    xor_pak_words(image, 0, words);
-    return static_cast<std::uint32_t>(words);
+        warn_missing_input(CHKPAK_FILES);
+    xor_pak_words(image, 0, words_taken(length));
+    return length;
 }
 
 void write_header(std::span<std::uint8_t> image, std::uint32_t words)
@@ -70,9 +79,13 @@ int write_output(std::span<const std::uint8_t> image)
 int main(int argc, char** argv)
 {
     answer_help_or_version(argc, argv, "chkpak", HELP_SUMMARY);
+    bool verbose = read_arguments(argc, argv, CHKPAK_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    std::uint32_t words = scramble_input(image);
-    write_header(image, words);
-    return write_output(image);
+    std::optional<std::size_t> length = scramble_input(image);
+    write_header(image, words_taken(length));
+    int status = write_output(image);
+    if (status == EXIT_OK && verbose && length)
+        report_headroom(CHKPAK_FILES, *length);
+    return status;
 }

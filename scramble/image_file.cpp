@@ -2,6 +2,7 @@
 // temporary file (see image_file.h for the rules both follow).
 #include "scramble/image_file.h"
 
+#include "scramble/headroom.h"
 #include "scramble/messages.h"
 #include "scramble/stop.h"
 
@@ -89,7 +90,7 @@ std::optional<std::size_t> read_optional_input(const char* name, std::span<std::
     if (error != 0)
         stop(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
     if (too_long)
-        stop(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image.size());
+        refuse_overlong_input(name, image.size());
     return length;
 }
 

@@ -25,6 +25,17 @@ static_assert(EXIT_CANT_CREATE_PAK == 44);
 inline constexpr char MSG_CANT_OPEN_FILE[] = "Can't open file: %s!\n";
 inline constexpr char MSG_CANT_READ[] = "Can't read %s: %s!\n";
 inline constexpr char MSG_INPUT_TOO_LONG[] = "Can't scramble %s: longer than the %zu-byte image!\n";
+inline constexpr char MSG_INPUT_OVERFLOW[] = "Can't scramble %s: %zu bytes, %zu more than the %zu-byte image!\n";
+// After MSG_INPUT_OVERFLOW, when the packer's --best would shrink the input.
+inline constexpr char MSG_BEST_FITS[] = "%s --best would pack the same data into %zu bytes, %zu free.\n";
+inline constexpr char MSG_BEST_SHRINKS[] = "%s --best would pack the same data into %zu bytes, still %zu too many.\n";
+
+// Warnings on stderr: the run goes on with its usual status and image.
+inline constexpr char MSG_TAKES_NO_NAMES[] = "%s takes no file names: it reads %s in the current directory\n";
+inline constexpr char MSG_NO_INPUT[] = "no %s here: %s holds only the built-in image\n";
+
+// On stdout with -v, after writing: output, input, its size, the image's, what is left.
+inline constexpr char MSG_HEADROOM[] = "%s: %s %zu of %zu bytes, %zu free\n";
 inline constexpr char MSG_CANT_WRITE[] = "Can't write %s: %s!\n";
 
 }  // namespace scramble

@@ -1,4 +1,6 @@
 // apppack as a user runs it.
+#include "codec/optimal_parse.h"
+#include "tests/programs/sample_data.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 
@@ -44,6 +46,17 @@ TEST(Apppack, SplitsTheHeaderRecordFromTheCompressedBody)
     EXPECT_EQ(dir.read("zq_app.bin"), from_hex("03 00 00 00 00 61 62 63 FF"));
     EXPECT_EQ(dir.read("app_head.bin"), Bytes(exe.begin() + 16, exe.begin() + 76));
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"app.exe", "app_head.bin", "zq_app.bin"}));
+}
+
+TEST(Apppack, WritesTheSmallestStreamWithBest)
+{
+    ScratchDir dir;
+    Bytes body = testing_support::word_soup(30000, 4);
+    dir.write("app.exe", executable(body));
+    RunResult run = apppack(dir, {"--best", "app.exe"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.read("zq_app.bin").size(), 4 + codec::smallest_stream_size(body));
+    EXPECT_EQ(dir.read("app_head.bin").size(), 60u);
 }
 
 TEST(Apppack, PacksAnEmptyBody)

@@ -1,5 +1,7 @@
 // lzspack as a user runs it: the bytes it writes, what it prints, its exit
 // status, and the directory it leaves behind.
+#include "codec/optimal_parse.h"
+#include "tests/programs/sample_data.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 
@@ -50,6 +52,43 @@ TEST(Lzspack, IgnoresASecondArgument)
     RunResult run = lzspack(dir, {"x.bin", "y.out"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.bin", "x.lzs"}));
+}
+
+TEST(Lzspack, WritesTheSmallestStreamWithBest)
+{
+    ScratchDir dir;
+    Bytes input = testing_support::word_soup(40000, 3);
+    dir.write("x.bin", input);
+    ASSERT_EQ(lzspack(dir, {"x.bin"}).status, 0);
+    std::size_t standard = dir.read("x.lzs").size();
+    RunResult run = lzspack(dir, {"--best", "x.bin"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::size_t best = dir.read("x.lzs").size();
+    EXPECT_EQ(best, 8 + codec::smallest_stream_size(input));
+    EXPECT_LT(best, standard);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.bin", "x.lzs"}));
+}
+
+// --best counts only first and before a file name; -- ends the options.
+TEST(Lzspack, TakesBestAsAFileNameWhereItIsNoOption)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* packed;
+    } cases[] = {
+        {{"--best"}, "--best.lzs"},
+        {{"--", "--best"}, "--best.lzs"},
+        {{"--best", "--", "--best"}, "--best.lzs"},
+        {{"x.bin", "--best"}, "x.lzs"},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        dir.write("--best", std::string("abc"));
+        dir.write("x.bin", std::string("abc"));
+        RunResult run = lzspack(dir, c.args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(dir.entries(), (std::set<std::string>{"--best", "x.bin", c.packed}));
+    }
 }
 
 TEST(Lzspack, ReplacesAnExistingOutput)

@@ -277,8 +277,27 @@ TEST(Lzsunpack, PrintsTheTokenStatisticsWithV)
               "  match 4           0 tokens        0 bytes\n"
               "  match near        0 tokens        0 bytes\n"
               "  match far         0 tokens        0 bytes\n"
-              "  mean match length 3.00, distance 1.00\n");
+              "  mean match length 3.00, distance 1.00\n"
+              "  fits chkps.pak: 14 of 3600 bytes, 3586 free\n");
     EXPECT_EQ(dir.read("s"), from_hex("61 61 61 61 E9"));
+}
+
+TEST(Lzsunpack, SaysWithVThatAZqAppBinDoesNotFitTheApplicationImage)
+{
+    // 182400 literals 'A' in groups of eight: 205200 bytes of stream.
+    Bytes app = from_hex("80 C8 02 00");
+    for (int group = 0; group < 182400 / 8; ++group) {
+        app.push_back(0);
+        app.insert(app.end(), 8, 'A');
+    }
+    app.insert(app.end(), {0x00, 0xFF});
+    ScratchDir dir;
+    dir.write("zq_app.bin", app);
+    RunResult result = lzsunpack(dir, {"-v", "zq_app.bin"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::string out = result.out;
+    EXPECT_EQ(out.substr(out.rfind("  ")),
+              "  does not fit zq_app2.bin: 205206 bytes, 406 more than the 204800-byte image\n");
 }
 
 TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)

@@ -1,5 +1,6 @@
 // chkpak and appscramble as a user runs them: the bytes of their images,
 // their messages and statuses, and what they leave in the directory.
+#include "codec/optimal_parse.h"
 #include "tests/programs/child_setup.h"
 #include "tests/programs/scramble_model.h"
 #include "tests/support/run_program.h"
@@ -60,13 +61,16 @@ Bytes appscramble_output(const Bytes& input)
     return output_for(APPSCRAMBLE_PATH, "zq_app.bin", input, "zq_app2.bin");
 }
 
-// The output `program` writes, silently and alone, in an empty directory.
-Bytes output_without_input(const char* program, const char* output_name)
+// The output `program` writes alone in an empty directory, saying only that
+// its input is missing.
+Bytes output_without_input(const char* program, const char* input_name, const char* output_name)
 {
     ScratchDir dir;
     RunResult result = run(program, dir);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out + result.err, "");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "no " + std::string(input_name) + " here: " + output_name +
+                              " holds only the built-in image\n");
     EXPECT_EQ(dir.entries(), std::set<std::string>{output_name});
     return dir.read(output_name);
 }
@@ -133,7 +137,42 @@ TEST(Chkpak, WritesTheFillerBehindACountOfZeroWhenChkpsLzsIsMissing)
     Bytes expected = builtin_image(PAK_SIZE);
     set_word(expected, 0, 0);
     set_word(expected, 1, CHK_KEY);
-    EXPECT_EQ(output_without_input(CHKPAK_PATH, "chkps.pak"), expected);
+    EXPECT_EQ(output_without_input(CHKPAK_PATH, "chkps.lzs", "chkps.pak"), expected);
+}
+
+// A .lzs whose stream holds only literals, all below 0x80.
+Bytes literals_only_lzs(const Bytes& data)
+{
+    Bytes lzs(8, 0);
+    set_word(lzs, 0, 1);
+    set_word(lzs, 1, static_cast<std::uint32_t>(data.size()));
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i % 8 == 0)
+            lzs.push_back(0);  // flag byte
+        lzs.push_back(data[i]);
+    }
+    if (data.size() % 8 == 0)
+        lzs.push_back(0);
+    lzs.push_back(0xFF);
+    return lzs;
+}
+
+TEST(Chkpak, SaysWhatLzspackBestWouldMakeOfAnInputTooLongForTheImage)
+{
+    Bytes data(4000);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>('a' + i % 7 + i / 700);
+    Bytes lzs = literals_only_lzs(data);
+    std::size_t best = 8 + codec::smallest_stream_size(data);
+    ScratchDir dir;
+    dir.write("chkps.lzs", lzs);
+    RunResult result = run(CHKPAK_PATH, dir);
+    EXPECT_EQ(result.status, 5);
+    EXPECT_EQ(result.err, "Can't scramble chkps.lzs: " + std::to_string(lzs.size()) + " bytes, " +
+                              std::to_string(lzs.size() - PAK_SIZE) + " more than the 3600-byte image!\n" +
+                              "lzspack --best would pack the same data into " + std::to_string(best) + " bytes, " +
+                              std::to_string(PAK_SIZE - best) + " free.\n");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"chkps.lzs"});
 }
 
 TEST(Appscramble, ScramblesTheFillerBehindAFourByteInput)
@@ -169,7 +208,7 @@ TEST(Appscramble, WritesTheFillerWithWordZeroClearedWhenZqAppBinIsMissing)
 {
     Bytes expected = builtin_image(APP_SIZE);
     set_word(expected, 0, 0);
-    EXPECT_EQ(output_without_input(APPSCRAMBLE_PATH, "zq_app2.bin"), expected);
+    EXPECT_EQ(output_without_input(APPSCRAMBLE_PATH, "zq_app.bin", "zq_app2.bin"), expected);
 }
 
 // What the two scramblers share in their dealings with files, and how each
@@ -266,9 +305,32 @@ TEST_P(ScramblerFiles, RefusesAnInputLongerThanTheImageAndKeepsTheEarlierOutput)
     RunResult result = run(tool().path, dir_);
     EXPECT_EQ(result.status, 5);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Can't scramble " + std::string(tool().input) + ": longer than the " +
+    EXPECT_EQ(result.err, "Can't scramble " + std::string(tool().input) + ": " +
+                              std::to_string(tool().image_size + 1) + " bytes, 1 more than the " +
                               std::to_string(tool().image_size) + "-byte image!\n");
     EXPECT_EQ(dir_.read(tool().output), earlier);
+}
+
+TEST_P(ScramblerFiles, PrintsHowMuchOfTheImageTheInputTakesWithV)
+{
+    dir_.write(tool().input, input_bytes(20));
+    RunResult result = run_program(tool().path, {"-v"}, dir_.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, std::string(tool().output) + ": " + tool().input + " 20 of " +
+                              std::to_string(tool().image_size) + " bytes, " +
+                              std::to_string(tool().image_size - 20) + " free\n");
+}
+
+TEST_P(ScramblerFiles, WarnsThatItTakesNoFileNamesAndWritesTheSameImage)
+{
+    Bytes plain = earlier_output();
+    RunResult result = run_program(tool().path, {"data.lzs"}, dir_.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, std::string(tool().name) + " takes no file names: it reads " + tool().input +
+                              " in the current directory\n");
+    EXPECT_EQ(dir_.read(tool().output), plain);
 }
 
 TEST_P(ScramblerFiles, StopsWithoutOutputWhenTheInputExistsButCannotBeRead)

@@ -1,0 +1,83 @@
+#include "scramble/headroom.h"
+
+#include "scramble/messages.h"
+#include "scramble/shrink_hint.h"
+#include "scramble/stop.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+namespace scramble {
+namespace {
+
+// The input's length, or nothing if it cannot be found.
+std::optional<std::size_t> length_of(const char* name)
+{
+    std::FILE* input = std::fopen(name, "rb");
+    if (input == nullptr)
+        return std::nullopt;
+    long length = std::fseek(input, 0, SEEK_END) == 0 ? std::ftell(input) : -1;
+    std::fclose(input);
+    if (length < 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(length);
+}
+
+const ScramblerFiles* files_reading(const char* name)
+{
+    for (const ScramblerFiles* files : {&CHKPAK_FILES, &APPSCRAMBLE_FILES})
+        if (std::strcmp(files->input, name) == 0)
+            return files;
+    return nullptr;
+}
+
+}  // namespace
+
+bool read_arguments(int argc, char** argv, const ScramblerFiles& files)
+{
+    bool verbose = false;
+    bool ignored = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-v") == 0)
+            verbose = true;
+        else if (std::strcmp(argv[i], "--help") != 0 && std::strcmp(argv[i], "--version") != 0)
+            ignored = true;
+    }
+    if (ignored)
+        std::fprintf(stderr, MSG_TAKES_NO_NAMES, files.program, files.input);
+    return verbose;
+}
+
+void warn_missing_input(const ScramblerFiles& files)
+{
+    std::fprintf(stderr, MSG_NO_INPUT, files.input, files.output);
+}
+
+void report_headroom(const ScramblerFiles& files, std::size_t input_length)
+{
+    std::printf(MSG_HEADROOM, files.output, files.input, input_length, files.image_size,
+                files.image_size - input_length);
+}
+
+void refuse_overlong_input(const char* name, std::size_t image_size)
+{
+    std::optional<std::size_t> length = length_of(name);
+    if (!length || *length <= image_size)
+        stop(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image_size);
+    std::fprintf(stderr, MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size);
+    const ScramblerFiles* files = files_reading(name);
+    if (files != nullptr) {
+        std::optional<std::size_t> smallest = smallest_packed_size(name, *length, files->header_size, files->length_word);
+        if (smallest && *smallest < *length) {
+            if (*smallest <= image_size)
+                std::fprintf(stderr, MSG_BEST_FITS, files->packer, *smallest, image_size - *smallest);
+            else
+                std::fprintf(stderr, MSG_BEST_SHRINKS, files->packer, *smallest, *smallest - image_size);
+        }
+    }
+    std::exit(EXIT_DATA);
+}
+
+}  // namespace scramble

@@ -1,0 +1,49 @@
+// How full a scrambler's image is, and the warnings that keep a run from
+// passing silently for something it is not.
+//
+// The scramblers take no file names: each reads one fixed input in the
+// current directory. They keep their statuses and images whatever the
+// command line holds (build scripts rely on both), but now say on stderr
+// when an argument is ignored or the input is missing, and with -v print
+// how much of the image the input takes. An input too long for the image is
+// refused with both sizes and the overflow.
+#pragma once
+
+#include "scramble/patterns.h"
+
+#include <cstddef>
+
+namespace scramble {
+
+// What a scrambler reads and writes.
+struct ScramblerFiles {
+    const char* program;
+    const char* input;
+    const char* output;
+    std::size_t image_size;
+    const char* packer;        // the program that writes the input
+    std::size_t header_size;   // the input's header words, in bytes, before its token stream
+    std::size_t length_word;   // the header word that declares the original length
+};
+
+inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pak", PAK_IMAGE_SIZE, "lzspack", 8, 1};
+inline constexpr ScramblerFiles APPSCRAMBLE_FILES = {"appscramble", "zq_app.bin", "zq_app2.bin", APP_IMAGE_SIZE,
+                                                      "apppack", 4, 0};
+
+// Reads the arguments (--help and --version alone are answered before
+// this): true for -v. Warns once on stderr if any other argument is given.
+bool read_arguments(int argc, char** argv, const ScramblerFiles& files);
+
+// The warning for a missing input, on stderr.
+void warn_missing_input(const ScramblerFiles& files);
+
+// With -v, after writing: "chkps.pak: chkps.lzs 2748 of 3600 bytes, 852 free".
+void report_headroom(const ScramblerFiles& files, std::size_t input_length);
+
+// Refuses the input `name`, longer than the `image_size`-byte image: names
+// both sizes and the overflow and, when it is one of the scramblers' inputs
+// and `packer --best` would pack its data smaller, says how small. Ends the
+// run with EXIT_DATA.
+[[noreturn]] void refuse_overlong_input(const char* name, std::size_t image_size);
+
+}  // namespace scramble
