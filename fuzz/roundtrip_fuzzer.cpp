@@ -17,6 +17,7 @@
 // byte, so that every path meets every input.
 #include "codec/decoder.h"
 #include "codec/encoder.h"
+#include "codec/optimal_parse.h"
 #include "memory_codec.h"
 #include "tests/reference/plain_encoder.h"
 
@@ -69,8 +70,9 @@ fuzzing::EncodeFunction pick_search(const std::uint8_t* data, std::size_t size)
 }
 
 // Walks the tokens of an encoder-made stream. Aborts on anything the
-// encoder must not write; returns the stream's size up to its end mark.
-std::size_t check_tokens(const fuzzing::Bytes& stream)
+// encoder must not write, or a match beyond `max_distance`; returns the
+// stream's size up to its end mark.
+std::size_t check_tokens(const fuzzing::Bytes& stream, unsigned max_distance)
 {
     std::size_t at = 0;
     auto next = [&]() -> unsigned {
@@ -78,8 +80,8 @@ std::size_t check_tokens(const fuzzing::Bytes& stream)
             std::abort();
         return stream[at++];
     };
-    auto check_match = [](unsigned length, unsigned distance) {
-        if (length < 3 || length > 260 || distance < 1 || distance > 16383)
+    auto check_match = [max_distance](unsigned length, unsigned distance) {
+        if (length < 3 || length > 260 || distance < 1 || distance > max_distance)
             std::abort();
     };
     for (;;) {
@@ -107,6 +109,17 @@ std::size_t check_tokens(const fuzzing::Bytes& stream)
     }
 }
 
+// Aborts unless `stream` decodes to exactly `input`.
+void check_decodes_to(const fuzzing::Bytes& stream, const fuzzing::Bytes& input)
+{
+    auto decoded = std::make_unique<std::uint8_t[]>(input.size());
+    codec::DecodeResult result =
+        codec::decode_tokens_checked(stream.data(), stream.size(), decoded.get(), input.size());
+    if (result.error != codec::DecodeError::NONE || result.produced != input.size() ||
+        (!input.empty() && std::memcmp(decoded.get(), input.data(), input.size()) != 0))
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -116,16 +129,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzzing::Bytes& stream = encoded.stream;
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();
-    if (check_tokens(stream) != stream.size())
+    if (check_tokens(stream, 16383) != stream.size())
         std::abort();
     if (fuzzing::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
         std::abort();
+    check_decodes_to(stream, input);
 
-    auto decoded = std::make_unique<std::uint8_t[]>(input.size());
-    codec::DecodeResult result =
-        codec::decode_tokens_checked(stream.data(), stream.size(), decoded.get(), input.size());
-    if (result.error != codec::DecodeError::NONE || result.produced != input.size() ||
-        (!input.empty() && std::memcmp(decoded.get(), input.data(), input.size()) != 0))
+    fuzzing::EncodedStream smallest = fuzzing::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
+    if (smallest.bytes_written != static_cast<std::int64_t>(smallest.stream.size()) ||
+        check_tokens(smallest.stream, 16384) != smallest.stream.size() || smallest.stream.size() > stream.size())
         std::abort();
+    check_decodes_to(smallest.stream, input);
     return 0;
 }
