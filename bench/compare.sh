@@ -5,8 +5,9 @@
 # and from generated inputs. Prints a Markdown table of ratios: another
 # program's CPU time over lzspack's, so above 1 means lzspack is faster.
 # Each figure is the minimum of RUNS runs (the plain encoder runs once where
-# it takes over a second). Then runs codec_bench for in-process throughput,
-# the plain encoder's included.
+# it takes over a second). The --best columns give lzspack --best's CPU time,
+# its speed, and its packed size as a percentage of the default's. Then runs
+# codec_bench for in-process throughput, the plain encoder's included.
 #
 #   bash bench/compare.sh [build-dir]        (default build-bench)
 set -euo pipefail
@@ -61,8 +62,9 @@ def best(argv, cwd, repeat):
 files = sorted(f for f in os.listdir(corpus) if os.path.isfile(os.path.join(corpus, f)))
 others = [("plain", None), ("gzip -6", ["gzip", "-6", "-c"]), ("gzip -9", ["gzip", "-9", "-c"]),
           ("lz4 -9", ["lz4", "-9", "-c"]), ("zstd -3", ["zstd", "-3", "-c", "-q"])]
-print("| file | size | lzspack CPU s | packed | " + " | ".join(name + " / lzspack" for name, _ in others) + " |")
-print("|---|---:|---:|---:|" + "---:|" * len(others))
+print("| file | size | lzspack CPU s | packed | " + " | ".join(name + " / lzspack" for name, _ in others) +
+      " | --best CPU s | --best MiB/s | --best / default size |")
+print("|---|---:|---:|---:|" + "---:|" * len(others) + "---:|---:|---:|")
 for name in files:
     data = os.path.join(corpus, name)
     local = os.path.join(work, name)
@@ -77,8 +79,12 @@ for name in files:
         else:
             t = best(argv + [local], work, runs)
         ratios.append(t / mine if mine > 0 else float("inf"))
+    best_cpu = best([os.path.join(build, "lzspack", "lzspack"), "--best", name], work, runs)
+    best_packed = os.path.getsize(local + ".lzs")
+    speed = size / 2**20 / best_cpu if best_cpu > 0 else float("inf")
     print(f"| {name} | {size} | {mine:.3f} | {100.0 * packed / size:.1f}% | " +
-          " | ".join(f"{r:.2f}" for r in ratios) + " |")
+          " | ".join(f"{r:.2f}" for r in ratios) +
+          f" | {best_cpu:.3f} | {speed:.1f} | {100.0 * best_packed / packed:.2f}% |")
 PY
 
 # In-process: the codec alone, without start-up, file I/O or self-check.
