@@ -33,14 +33,10 @@
 #include "optimal_parse.h"
 
 #include "longest_matches.h"
-#include "toolrt/exit_status.h"
-#include "toolrt/fail.h"
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <memory>
-#include <new>
 
 namespace codec {
 namespace {
@@ -299,15 +295,8 @@ std::uint64_t smallest_stream_size(std::span<const std::uint8_t> input)
 
 void encode_stream_smallest(std::FILE* input, TokenWriter& writer)
 {
-    std::size_t read = 0;
-    try {
-        InputBytes bytes = read_to_end(input);
-        read = bytes.size;
-        encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer);
-    } catch (const std::bad_alloc&) {
-        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SEARCH,
-                     static_cast<int>(std::min<std::size_t>(read, INT_MAX)));
-    }
+    InputBytes bytes = read_to_end(input);
+    encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer);
 }
 
 }  // namespace codec

@@ -23,9 +23,9 @@ void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer);
 std::uint64_t smallest_stream_size(std::span<const std::uint8_t> input);
 
 // encode_stream's contract with the smallest stream: reads `input` from its
-// current position to its end (a short read is the end), then writes. Ends
-// the process with EXIT_MEMORY if the input and the tables do not fit in
-// memory.
+// current position to its end (a short read is the end), then writes. Holds
+// the whole input and the tables in memory; a failed allocation throws
+// std::bad_alloc, which the tools' new-handler turns into EXIT_MEMORY.
 void encode_stream_smallest(std::FILE* input, TokenWriter& writer);
 
 }  // namespace codec

@@ -62,8 +62,9 @@ void write_output(std::span<const std::uint8_t> image)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(argc, argv, "appscramble", HELP_SUMMARY);
-    bool verbose = read_arguments(argc, argv, APPSCRAMBLE_FILES);
+    std::vector<std::string> args = start_scrambler(argc, argv);
+    answer_help_or_version(args, "appscramble", HELP_SUMMARY);
+    bool verbose = read_arguments(args, APPSCRAMBLE_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     std::optional<std::size_t> length = scramble_input(image);
@@ -71,5 +72,5 @@ int main(int argc, char** argv)
     write_output(image);
     if (verbose && length)
         report_headroom(APPSCRAMBLE_FILES, *length);
-    return EXIT_OK;
+    finish_scrambler(EXIT_OK);
 }

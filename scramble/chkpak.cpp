@@ -78,8 +78,9 @@ int write_output(std::span<const std::uint8_t> image)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(argc, argv, "chkpak", HELP_SUMMARY);
-    bool verbose = read_arguments(argc, argv, CHKPAK_FILES);
+    std::vector<std::string> args = start_scrambler(argc, argv);
+    answer_help_or_version(args, "chkpak", HELP_SUMMARY);
+    bool verbose = read_arguments(args, CHKPAK_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     std::optional<std::size_t> length = scramble_input(image);
@@ -87,5 +88,5 @@ int main(int argc, char** argv)
     int status = write_output(image);
     if (status == EXIT_OK && verbose && length)
         report_headroom(CHKPAK_FILES, *length);
-    return status;
+    finish_scrambler(status);
 }

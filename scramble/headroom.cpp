@@ -1,9 +1,11 @@
 #include "scramble/headroom.h"
 
+#include "platform/files.h"
 #include "scramble/messages.h"
 #include "scramble/shrink_hint.h"
 #include "scramble/stop.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +20,7 @@ std::optional<std::size_t> length_of(const char* name)
     std::FILE* input = std::fopen(name, "rb");
     if (input == nullptr)
         return std::nullopt;
-    long length = std::fseek(input, 0, SEEK_END) == 0 ? std::ftell(input) : -1;
+    std::int64_t length = platform::file_size(input);
     std::fclose(input);
     if (length < 0)
         return std::nullopt;
@@ -35,14 +37,14 @@ const ScramblerFiles* files_reading(const char* name)
 
 }  // namespace
 
-bool read_arguments(int argc, char** argv, const ScramblerFiles& files)
+bool read_arguments(const std::vector<std::string>& args, const ScramblerFiles& files)
 {
     bool verbose = false;
     bool ignored = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-v") == 0)
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "-v")
             verbose = true;
-        else if (std::strcmp(argv[i], "--help") != 0 && std::strcmp(argv[i], "--version") != 0)
+        else if (args[i] != "--help" && args[i] != "--version")
             ignored = true;
     }
     if (ignored)

@@ -12,6 +12,8 @@
 #include "scramble/patterns.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace scramble {
 
@@ -30,9 +32,9 @@ inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pa
 inline constexpr ScramblerFiles APPSCRAMBLE_FILES = {"appscramble", "zq_app.bin", "zq_app2.bin", APP_IMAGE_SIZE,
                                                       "apppack", 4, 0};
 
-// Reads the arguments (--help and --version alone are answered before
-// this): true for -v. Warns once on stderr if any other argument is given.
-bool read_arguments(int argc, char** argv, const ScramblerFiles& files);
+// Reads the arguments (`args`, the program's name first; --help and
+// --version alone are answered before this): true for -v. Warns once on stderr if any other argument is given.
+bool read_arguments(const std::vector<std::string>& args, const ScramblerFiles& files);
 
 // The warning for a missing input, on stderr.
 void warn_missing_input(const ScramblerFiles& files);

@@ -11,8 +11,9 @@ namespace scramble {
 
 enum ExitStatus : int {
     EXIT_OK = 0,
-    EXIT_OPEN = 2,  // an input exists but cannot be opened; appscramble's output cannot be created
-    EXIT_DATA = 5,  // an input cannot be read or does not fit the image; an output write fails
+    EXIT_OPEN = 2,    // an input exists but cannot be opened; appscramble's output cannot be created
+    EXIT_MEMORY = 3,  // memory cannot be allocated
+    EXIT_DATA = 5,    // an input cannot be read or does not fit the image; an output write fails
 };
 
 // chkpak's one message, on stdout. Its status is the count of characters
@@ -37,5 +38,7 @@ inline constexpr char MSG_NO_INPUT[] = "no %s here: %s holds only the built-in i
 // On stdout with -v, after writing: output, input, its size, the image's, what is left.
 inline constexpr char MSG_HEADROOM[] = "%s: %s %zu of %zu bytes, %zu free\n";
 inline constexpr char MSG_CANT_WRITE[] = "Can't write %s: %s!\n";
+inline constexpr char MSG_NO_MEMORY[] = "Can't allocate memory!\n";
+inline constexpr char MSG_CANT_WRITE_STDOUT[] = "Can't write to standard output!\n";
 
 }  // namespace scramble

@@ -37,6 +37,12 @@ std::optional<std::size_t> smallest_packed_size(const char* name, std::size_t le
 {
     if (length > LARGEST_TRIED)
         return std::nullopt;
+    // The run's handler would end it with EXIT_MEMORY; here a failed
+    // allocation only means no hint.
+    struct ThrowingNew {
+        std::new_handler saved = std::set_new_handler(nullptr);
+        ~ThrowingNew() { std::set_new_handler(saved); }
+    } throwing_new;
     try {
         std::optional<std::vector<std::uint8_t>> packed = read_whole(name, length);
         if (!packed || packed->size() < header_size || 4 * length_word + 4 > header_size)
