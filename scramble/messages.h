@@ -1,7 +1,8 @@
 // Exit statuses and messages of the two scramblers, in one place.
 //
-// The scramblers stand apart from the packing tools and link nothing of
-// theirs, so they keep their own list. The texts are the tools' interface
+// The scramblers stand apart from the packing tools (of their codec they use
+// only what tells how small --best would make an over-long input), so they
+// keep their own list. The texts are the tools' interface
 // with the build scripts that call them: printed exactly as they stand.
 #pragma once
 
