@@ -36,15 +36,9 @@ constexpr char HELP_SUMMARY[] =
 
 std::uint8_t g_image[APP_IMAGE_SIZE];
 
-void scramble_input(std::span<std::uint8_t> image)
+void write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
-    if (read_optional_input(INPUT_NAME, image))
-        xor_app_words(image);
-}
-
-void write_output(std::span<const std::uint8_t> image)
-{
-    if (!write_image_file(OUTPUT_NAME, image))
+    if (!write_image_file(OUTPUT_NAME, image, input.stream))
         stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
 }
 
@@ -55,8 +49,10 @@ int main(int argc, char** argv)
     answer_help_or_version(start_scrambler(argc, argv), "appscramble", HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    scramble_input(image);
+    ImageInput input = read_optional_input(INPUT_NAME, image);
+    if (input.length)
+        xor_app_words(image);
     set_word(image, APP_LENGTH_WORD, 0);
-    write_output(image);
+    write_output(image, input);
     finish_scrambler(EXIT_OK);
 }
