@@ -41,20 +41,9 @@ constexpr char HELP_SUMMARY[] =
 
 std::uint8_t g_image[APP_IMAGE_SIZE];
 
-// Lays zq_app.bin over the image and scrambles it; returns its length.
-std::optional<std::size_t> scramble_input(std::span<std::uint8_t> image)
+void write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
-    std::optional<std::size_t> length = read_optional_input(INPUT_NAME, image);
-    if (length)
-        xor_app_words(image);
-    else
-        warn_missing_input(APPSCRAMBLE_FILES);
-    return length;
-}
-
-void write_output(std::span<const std::uint8_t> image)
-{
-    if (!write_image_file(OUTPUT_NAME, image))
+    if (!write_image_file(OUTPUT_NAME, image, input.stream))
         stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
 }
 
@@ -67,10 +56,14 @@ int main(int argc, char** argv)
     bool verbose = read_arguments(args, APPSCRAMBLE_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    std::optional<std::size_t> length = scramble_input(image);
+    ImageInput input = read_optional_input(INPUT_NAME, image);
+    if (input.length)
+        xor_app_words(image);
+    else
+        warn_missing_input(APPSCRAMBLE_FILES);
     set_word(image, APP_LENGTH_WORD, 0);
-    write_output(image);
-    if (verbose && length)
-        report_headroom(APPSCRAMBLE_FILES, *length);
+    write_output(image, input);
+    if (verbose && input.length)
+        report_headroom(APPSCRAMBLE_FILES, *input.length);
     finish_scrambler(EXIT_OK);
 }

@@ -50,14 +50,12 @@ std::uint32_t words_taken(std::optional<std::size_t> length)
     return static_cast<std::uint32_t>((length.value_or(0) + 3) / 4);
 }
 
-// Lays chkps.lzs over the image and scrambles its words; returns its length.
-std::optional<std::size_t> scramble_input(std::span<std::uint8_t> image)
+// Lays chkps.lzs over the image and scrambles its words.
+void scramble_input(std::span<std::uint8_t> image, const ImageInput& input)
 {
-    std::optional<std::size_t> length = read_optional_input(INPUT_NAME, image);
-    if (!length)
+    if (!input.length)
         warn_missing_input(CHKPAK_FILES);
-    xor_pak_words(image, 0, words_taken(length));
-    return length;
+    xor_pak_words(image, 0, words_taken(input.length));
 }
 
 void write_header(std::span<std::uint8_t> image, std::uint32_t words)
@@ -66,9 +64,9 @@ void write_header(std::span<std::uint8_t> image, std::uint32_t words)
     set_word(image, PAK_COUNT_WORD, words);
 }
 
-int write_output(std::span<const std::uint8_t> image)
+int write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
-    if (write_image_file(OUTPUT_NAME, image))
+    if (write_image_file(OUTPUT_NAME, image, input.stream))
         return EXIT_OK;
     std::fputs(MSG_CANT_CREATE_PAK, stdout);
     return EXIT_CANT_CREATE_PAK;
@@ -83,10 +81,11 @@ int main(int argc, char** argv)
     bool verbose = read_arguments(args, CHKPAK_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    std::optional<std::size_t> length = scramble_input(image);
-    write_header(image, words_taken(length));
-    int status = write_output(image);
-    if (status == EXIT_OK && verbose && length)
-        report_headroom(CHKPAK_FILES, *length);
+    ImageInput input = read_optional_input(INPUT_NAME, image);
+    scramble_input(image, input);
+    write_header(image, words_taken(input.length));
+    int status = write_output(image, input);
+    if (status == EXIT_OK && verbose && input.length)
+        report_headroom(CHKPAK_FILES, *input.length);
     finish_scrambler(status);
 }

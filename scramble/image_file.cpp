@@ -15,14 +15,14 @@
 
 namespace scramble {
 
-std::optional<std::size_t> read_optional_input(const char* name, std::span<std::uint8_t> image)
+ImageInput read_optional_input(const char* name, std::span<std::uint8_t> image)
 {
     platform::InputFile opened = platform::open_input_file(name);
     switch (opened.result) {
     case platform::OpenResult::OPENED:
         break;
     case platform::OpenResult::MISSING:
-        return std::nullopt;
+        return {};
     case platform::OpenResult::NOT_REGULAR:
         // A directory has always been an input that cannot be read.
         if (platform::file_kind(name) == platform::FileKind::DIRECTORY)
@@ -37,18 +37,17 @@ std::optional<std::size_t> read_optional_input(const char* name, std::span<std::
     unsigned char beyond;
     bool too_long = length == image.size() && std::fread(&beyond, 1, 1, input) == 1;
     int error = std::ferror(input) ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(input);
     if (error != 0)
         stop(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
     if (too_long)
         refuse_overlong_input(name, image.size());
-    return length;
+    return {length, input};
 }
 
-bool write_image_file(const char* name, std::span<const std::uint8_t> image)
+bool write_image_file(const char* name, std::span<const std::uint8_t> image, std::FILE* mode_from)
 {
     platform::OutputError error = platform::OutputError::NONE;
-    std::FILE* out = platform::begin_output(name, nullptr, error);
+    std::FILE* out = platform::begin_output(name, mode_from, error);
     if (out == nullptr)
         return false;
     if (std::fwrite(image.data(), 1, image.size(), out) != image.size()) {
