@@ -14,11 +14,12 @@
 //
 // Arguments are ignored (but --help or --version alone). Its one message, when chkps.pak cannot be created,
 // goes to stdout.
-#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
 #include "scramble/patterns.h"
+#include "toolrt/help.h"
+#include "toolrt/run.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -68,11 +69,12 @@ int write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(start_scrambler(argc, argv), "chkpak", HELP_SUMMARY);
+    toolrt::answer_help_or_version(toolrt::start_run(argc, argv, toolrt::MessageEnd::AS_WRITTEN), "chkpak",
+                                   MSG_USAGE, HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     ImageInput input = read_optional_input(INPUT_NAME, image);
     std::uint32_t words = scramble_input(image, input);
     write_header(image, words);
-    finish_scrambler(write_output(image, input));
+    toolrt::finish_run(write_output(image, input));
 }
