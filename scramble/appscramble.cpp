@@ -14,12 +14,13 @@
 // ignored with a warning, as is a missing zq_app.bin: the image and the
 // status stay what they always were.
 #include "scramble/headroom.h"
-#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
 #include "scramble/patterns.h"
-#include "scramble/stop.h"
+#include "toolrt/fail.h"
+#include "toolrt/help.h"
+#include "toolrt/run.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,15 +45,15 @@ std::uint8_t g_image[APP_IMAGE_SIZE];
 void write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
     if (!write_image_file(OUTPUT_NAME, image, input.stream))
-        stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
+        toolrt::fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args = start_scrambler(argc, argv);
-    answer_help_or_version(args, "appscramble", HELP_SUMMARY);
+    std::vector<std::string> args = toolrt::start_run(argc, argv, toolrt::MessageEnd::AS_WRITTEN);
+    toolrt::answer_help_or_version(args, "appscramble", MSG_USAGE, HELP_SUMMARY);
     bool verbose = read_arguments(args, APPSCRAMBLE_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
@@ -65,5 +66,5 @@ int main(int argc, char** argv)
     write_output(image, input);
     if (verbose && input.length)
         report_headroom(APPSCRAMBLE_FILES, *input.length);
-    finish_scrambler(EXIT_OK);
+    toolrt::finish_run(EXIT_OK);
 }

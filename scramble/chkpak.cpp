@@ -18,11 +18,12 @@
 // stay what they always were. Its one error message, when chkps.pak cannot be
 // created, goes to stdout.
 #include "scramble/headroom.h"
-#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
 #include "scramble/patterns.h"
+#include "toolrt/help.h"
+#include "toolrt/run.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -76,8 +77,8 @@ int write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args = start_scrambler(argc, argv);
-    answer_help_or_version(args, "chkpak", HELP_SUMMARY);
+    std::vector<std::string> args = toolrt::start_run(argc, argv, toolrt::MessageEnd::AS_WRITTEN);
+    toolrt::answer_help_or_version(args, "chkpak", MSG_USAGE, HELP_SUMMARY);
     bool verbose = read_arguments(args, CHKPAK_FILES);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
@@ -87,5 +88,5 @@ int main(int argc, char** argv)
     int status = write_output(image, input);
     if (status == EXIT_OK && verbose && input.length)
         report_headroom(CHKPAK_FILES, *input.length);
-    finish_scrambler(status);
+    toolrt::finish_run(status);
 }

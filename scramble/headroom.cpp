@@ -3,13 +3,14 @@
 #include "platform/files.h"
 #include "scramble/messages.h"
 #include "scramble/shrink_hint.h"
-#include "scramble/stop.h"
+#include "toolrt/fail.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 
 namespace scramble {
 namespace {
@@ -25,6 +26,18 @@ std::optional<std::size_t> length_of(const char* name)
     if (length < 0)
         return std::nullopt;
     return static_cast<std::size_t>(length);
+}
+
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string printed(const char* format, ...)
+{
+    char line[200];
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    return line;
 }
 
 const ScramblerFiles* files_reading(const char* name)
@@ -67,19 +80,18 @@ void refuse_overlong_input(const char* name, std::size_t image_size)
 {
     std::optional<std::size_t> length = length_of(name);
     if (!length || *length <= image_size)
-        stop(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image_size);
-    std::fprintf(stderr, MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size);
+        toolrt::fail(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image_size);
+    std::string hint;
     const ScramblerFiles* files = files_reading(name);
     if (files != nullptr) {
         std::optional<std::size_t> smallest = smallest_packed_size(name, *length, files->header_size, files->length_word);
-        if (smallest && *smallest < *length) {
-            if (*smallest <= image_size)
-                std::fprintf(stderr, MSG_BEST_FITS, files->packer, *smallest, image_size - *smallest);
-            else
-                std::fprintf(stderr, MSG_BEST_SHRINKS, files->packer, *smallest, *smallest - image_size);
-        }
+        if (smallest && *smallest <= image_size)
+            hint = printed(MSG_BEST_FITS, files->packer, *smallest, image_size - *smallest);
+        else if (smallest && *smallest < *length)
+            hint = printed(MSG_BEST_SHRINKS, files->packer, *smallest, *smallest - image_size);
     }
-    std::exit(EXIT_DATA);
+    toolrt::fail(EXIT_DATA, "%s%s", printed(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
+                 hint.c_str());
 }
 
 }  // namespace scramble

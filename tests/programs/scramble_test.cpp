@@ -2,7 +2,7 @@
 // their messages and statuses, and what they leave in the directory.
 #include "codec/optimal_parse.h"
 #include "tests/programs/child_setup.h"
-#include "tests/programs/scramble_model.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 
