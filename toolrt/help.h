@@ -1,10 +1,10 @@
 // --help and --version, answered the same way by all five programs.
 //
-// Either is recognised only as the one and only argument. Every other
-// command line keeps the meaning it always had, so no existing invocation
-// changes: `lzspack --help x` still packs a file named --help, and a file of
-// that name alone is reached as ./--help; the scramblers still ignore any
-// other arguments.
+// Either is recognised only as the one and only argument, so `lzspack
+// --help x` still packs a file named --help, and a file of that name alone is
+// reached as ./--help. The packers' one option, --best, follows the same
+// rule (packer_command); the scramblers ignore any other arguments, with a
+// warning.
 #pragma once
 
 #include <string>
