@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -52,6 +53,8 @@ struct Shape {
     const char* name;
     Bytes input;
 };
+
+void PrintTo(const Shape& shape, std::ostream* os) { *os << shape.name; }
 
 std::vector<Shape> shapes()
 {
