@@ -30,9 +30,12 @@ std::optional<std::size_t> length_of(const char* name)
 
 std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Room for the longest message below with two file names and four sizes.
+constexpr std::size_t LINE_SIZE = 200;
+
 std::string printed(const char* format, ...)
 {
-    char line[200];
+    char line[LINE_SIZE];
     std::va_list args;
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
