@@ -2,7 +2,6 @@
 
 #include "platform/files.h"
 #include "scramble/messages.h"
-#include "scramble/shrink_hint.h"
 #include "toolrt/fail.h"
 
 #include <cstdarg>
@@ -84,15 +83,11 @@ void refuse_overlong_input(const char* name, std::size_t image_size)
     std::optional<std::size_t> length = length_of(name);
     if (!length || *length <= image_size)
         toolrt::fail(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image_size);
+    // The packer's --best may shrink it enough; only a fresh run can tell,
+    // since the scramblers know nothing of the token stream.
     std::string hint;
-    const ScramblerFiles* files = files_reading(name);
-    if (files != nullptr) {
-        std::optional<std::size_t> smallest = smallest_packed_size(name, *length, files->header_size, files->length_word);
-        if (smallest && *smallest <= image_size)
-            hint = printed(MSG_BEST_FITS, files->packer, *smallest, image_size - *smallest);
-        else if (smallest && *smallest < *length)
-            hint = printed(MSG_BEST_SHRINKS, files->packer, *smallest, *smallest - image_size);
-    }
+    if (const ScramblerFiles* files = files_reading(name))
+        hint = printed(MSG_TRY_BEST, files->packer);
     toolrt::fail(EXIT_DATA, "%s%s", printed(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
                  hint.c_str());
 }

@@ -23,14 +23,12 @@ struct ScramblerFiles {
     const char* input;
     const char* output;
     std::size_t image_size;
-    const char* packer;        // the program that writes the input
-    std::size_t header_size;   // the input's header words, in bytes, before its token stream
-    std::size_t length_word;   // the header word that declares the original length
+    const char* packer;  // the program that writes the input
 };
 
-inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pak", PAK_IMAGE_SIZE, "lzspack", 8, 1};
+inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pak", PAK_IMAGE_SIZE, "lzspack"};
 inline constexpr ScramblerFiles APPSCRAMBLE_FILES = {"appscramble", "zq_app.bin", "zq_app2.bin", APP_IMAGE_SIZE,
-                                                      "apppack", 4, 0};
+                                                      "apppack"};
 
 // Reads the arguments (`args`, the program's name first; --help and
 // --version alone are answered before this): true for -v. Warns once on stderr if any other argument is given.
@@ -43,9 +41,8 @@ void warn_missing_input(const ScramblerFiles& files);
 void report_headroom(const ScramblerFiles& files, std::size_t input_length);
 
 // Refuses the input `name`, longer than the `image_size`-byte image: names
-// both sizes and the overflow and, when it is one of the scramblers' inputs
-// and `packer --best` would pack its data smaller, says how small. Ends the
-// run with EXIT_DATA.
+// both sizes and the overflow and, when it is one of the scramblers' inputs,
+// suggests its packer's --best. Ends the run with EXIT_DATA.
 [[noreturn]] void refuse_overlong_input(const char* name, std::size_t image_size);
 
 }  // namespace scramble

@@ -1,7 +1,7 @@
 // The scramblers' own messages. They share the runtime's statuses and its
 // messages for what every program reports (an input that cannot be opened,
-// memory, lost standard output), link nothing of the packers, and of the
-// codec only what tells how small --best would make an over-long input. The
+// memory, lost standard output) and link nothing of the packers or the
+// codec. The
 // texts are the tools' interface with the build scripts that call them:
 // printed exactly as they stand.
 //
@@ -36,9 +36,8 @@ inline constexpr char MSG_USAGE[] = "Usage: %s [-v]\n";
 inline constexpr char MSG_CANT_READ[] = "Can't read %s: %s!\n";
 inline constexpr char MSG_INPUT_TOO_LONG[] = "Can't scramble %s: longer than the %zu-byte image!\n";
 inline constexpr char MSG_INPUT_OVERFLOW[] = "Can't scramble %s: %zu bytes, %zu more than the %zu-byte image!\n";
-// After MSG_INPUT_OVERFLOW, when the packer's --best would shrink the input.
-inline constexpr char MSG_BEST_FITS[] = "%s --best would pack the same data into %zu bytes, %zu free.\n";
-inline constexpr char MSG_BEST_SHRINKS[] = "%s --best would pack the same data into %zu bytes, still %zu too many.\n";
+// After MSG_INPUT_OVERFLOW, with the packer that wrote the input.
+inline constexpr char MSG_TRY_BEST[] = "Try %s --best: it writes the smallest stream the format allows.\n";
 
 // Warnings on stderr: the run goes on with its usual status and image.
 inline constexpr char MSG_TAKES_NO_NAMES[] = "%s takes no file names: it reads %s in the current directory\n";
