@@ -59,7 +59,7 @@ void reset(TokenWriter& writer)
 
 void put_literal(TokenWriter& writer, std::uint8_t byte)
 {
-    add_flag(writer, byte >= 0x80 ? LITERAL_HIGH : LITERAL_LOW);
+    add_flag(writer, (byte >> LITERAL_BIT) != 0 ? LITERAL_HIGH : LITERAL_LOW);
     append(writer, byte);
     write_group_if_full(writer);
 }
@@ -67,24 +67,14 @@ void put_literal(TokenWriter& writer, std::uint8_t byte)
 void put_match(TokenWriter& writer, int length, int distance)
 {
     TokenClass token = classify_match(length, distance);
+    const TokenKind& kind = token_table[token];
     unsigned d = static_cast<unsigned>(distance - 1);
-    unsigned lead = token_table[token].lead_bits;
+    unsigned length_field = static_cast<unsigned>(length) - kind.min_length;
     add_flag(writer, token);
-    switch (token) {
-    case MATCH_NEAR:
-        append(writer, lead | ((static_cast<unsigned>(length) + 3) & 7) | ((d >> 5) & 0x38));
-        append(writer, d & 0xFF);
-        break;
-    case MATCH_FAR:
-        append(writer, lead | d >> 8);
-        append(writer, d & 0xFF);
-        append(writer, static_cast<unsigned>(length - 5));
-        break;
-    default:  // MATCH_3, MATCH_4
-        append(writer, lead | d >> 8);
-        append(writer, d & 0xFF);
-        break;
-    }
+    append(writer, kind.lead_bits | (d >> 8) << kind.high_d_shift | (length_field & kind.length_mask));
+    append(writer, d);
+    if (kind.length_byte)
+        append(writer, length_field);
     write_group_if_full(writer);
 }
 
@@ -100,12 +90,12 @@ TokenClass classify_match(int length, int distance)
 {
     if (distance < 1 || distance > MAX_DISTANCE || length < MIN_MATCH_LENGTH || length > MAX_MATCH_LENGTH)
         toolrt::fail(toolrt::EXIT_DATA, MSG_ENCODE_ERROR, length, distance);
-    if (length == 3)
-        return MATCH_3;
-    if (length == 4)
-        return MATCH_4;
-    if (length <= MAX_NEAR_LENGTH && distance <= MAX_NEAR_DISTANCE)
-        return MATCH_NEAR;
+    // The shortest token that holds the match.
+    for (TokenClass token : {MATCH_3, MATCH_4, MATCH_NEAR}) {
+        const TokenKind& kind = token_table[token];
+        if (length >= kind.min_length && length <= kind.max_length && distance <= kind.max_distance)
+            return token;
+    }
     return MATCH_FAR;
 }
 

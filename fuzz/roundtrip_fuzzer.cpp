@@ -17,6 +17,7 @@
 // byte, so that every path meets every input.
 #include "codec/decoder.h"
 #include "codec/encoder.h"
+#include "codec/token_layout.h"
 #include "memory_codec.h"
 #include "tests/reference/plain_encoder.h"
 
@@ -72,39 +73,19 @@ fuzzing::EncodeFunction pick_search(const std::uint8_t* data, std::size_t size)
 // encoder must not write; returns the stream's size up to its end mark.
 std::size_t check_tokens(const fuzzing::Bytes& stream)
 {
-    std::size_t at = 0;
-    auto next = [&]() -> unsigned {
-        if (at >= stream.size())
+    std::size_t end = codec::for_each_token(stream.data(), stream.size(), [](const codec::Token& token) {
+        const codec::TokenKind& kind = codec::token_table[token.token];
+        // Within the class's ranges (so never a MATCH_NEAR of length 12),
+        // and never the window's full reach.
+        if (kind.max_distance != 0 &&
+            (token.length < kind.min_length || token.length > kind.max_length || token.distance < 1 ||
+             token.distance > kind.max_distance || token.distance >= static_cast<unsigned>(codec::MAX_DISTANCE)))
             std::abort();
-        return stream[at++];
-    };
-    auto check_match = [](unsigned length, unsigned distance) {
-        if (length < 3 || length > 260 || distance < 1 || distance > 16383)
-            std::abort();
-    };
-    for (;;) {
-        unsigned flags = next();
-        for (unsigned i = 0; i < 8; ++i) {
-            unsigned lead = next();
-            bool flag = (flags >> i) & 1;
-            if (!flag && lead == 0xFF)
-                return at;
-            if (flag ? lead >= 0x80 : lead < 0x80)
-                continue;  // a literal
-            if (!flag && lead < 0xC0) {
-                check_match(3, ((lead & 0x3F) << 8 | next()) + 1);
-            } else if (!flag) {
-                if ((lead & 7) == 7)
-                    std::abort();  // MATCH_NEAR of length 12: the writer never makes one
-                check_match((lead & 7) + 5, ((lead & 0x38) << 5 | next()) + 1);
-            } else if (lead >= 0x40) {
-                check_match(4, ((lead & 0x3F) << 8 | next()) + 1);
-            } else {
-                unsigned distance = (lead << 8 | next()) + 1;
-                check_match(next() + 5, distance);
-            }
-        }
-    }
+        return true;
+    });
+    if (end == 0)
+        std::abort();
+    return end;
 }
 
 }  // namespace

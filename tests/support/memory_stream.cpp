@@ -64,34 +64,17 @@ Bytes encode_with(const Bytes& input, const Encoder& encoder)
 std::vector<Token> parse_tokens(const Bytes& stream)
 {
     std::vector<Token> tokens;
-    std::size_t at = 0;
-    auto next = [&]() -> unsigned {
-        if (at >= stream.size())
-            throw std::runtime_error("stream ends inside a token");
-        return stream[at++];
-    };
-    for (;;) {
-        unsigned flags = next();
-        for (int i = 0; i < 8; ++i) {
-            unsigned lead = next();
-            bool flag = (flags >> i) & 1;
-            if (!flag && lead == 0xFF)
-                return tokens;
-            if ((!flag && lead < 0x80) || (flag && lead >= 0x80)) {
-                tokens.push_back({false, static_cast<std::uint8_t>(lead), 0, 0});
-            } else if (!flag && lead < 0xC0) {
-                tokens.push_back({true, 0, 3, static_cast<int>(((lead & 0x3F) << 8 | next()) + 1)});
-            } else if (!flag) {
-                int length = static_cast<int>(lead & 7) + 5;
-                tokens.push_back({true, 0, length, static_cast<int>(((lead & 0x38) << 5 | next()) + 1)});
-            } else if (lead >= 0x40) {
-                tokens.push_back({true, 0, 4, static_cast<int>(((lead & 0x3F) << 8 | next()) + 1)});
-            } else {
-                int distance = static_cast<int>((lead << 8 | next()) + 1);
-                tokens.push_back({true, 0, static_cast<int>(next()) + 5, distance});
-            }
-        }
-    }
+    std::size_t end = codec::for_each_token(stream.data(), stream.size(), [&](const codec::Token& token) {
+        if (token.token == codec::LITERAL_LOW || token.token == codec::LITERAL_HIGH)
+            tokens.push_back({false, token.literal, 0, 0, token.token});
+        else if (token.token != codec::END_MARK)
+            tokens.push_back(
+                {true, 0, static_cast<int>(token.length), static_cast<int>(token.distance), token.token});
+        return true;
+    });
+    if (end == 0)
+        throw std::runtime_error("stream ends before its end mark or inside a token");
+    return tokens;
 }
 
 }  // namespace testing_support

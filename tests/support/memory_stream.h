@@ -31,6 +31,7 @@ struct Token {
     std::uint8_t literal;
     int length;
     int distance;
+    codec::TokenClass token;
 };
 
 // Parses a well-formed stream into its tokens (no end mark); fails the
