@@ -18,7 +18,7 @@
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/token_layout.h"
-#include "memory_codec.h"
+#include "tests/support/memory_codec.h"
 #include "tests/reference/plain_encoder.h"
 
 #include <cstddef>
@@ -32,18 +32,18 @@ namespace {
 constexpr std::size_t STRETCH_BASE = 16384;  // one whole window: always slides
 constexpr std::size_t STRETCH_MASK = 0x7FFF; // up to two more: longer adds time, not paths
 
-fuzzing::Bytes shape_input(const std::uint8_t* data, std::size_t size)
+testing_support::Bytes shape_input(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return {};
     unsigned shape = data[0] % 3;
     if (shape == 0 || size < 4)
-        return fuzzing::Bytes(data + 1, data + size);
+        return testing_support::Bytes(data + 1, data + size);
 
     std::size_t length = STRETCH_BASE + ((data[1] | static_cast<std::size_t>(data[2]) << 8) & STRETCH_MASK);
     const std::uint8_t* pattern = data + 3;
     std::size_t pattern_size = size - 3;
-    fuzzing::Bytes input(length);
+    testing_support::Bytes input(length);
     for (std::size_t i = 0; i < length; ++i)
         input[i] = pattern[i % pattern_size];
     if (shape == 2)
@@ -62,16 +62,18 @@ void encode_with_prefix_chains(std::FILE* input, codec::TokenWriter& writer)
     codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
 }
 
-fuzzing::EncodeFunction pick_search(const std::uint8_t* data, std::size_t size)
+using EncodePointer = void (*)(std::FILE* input, codec::TokenWriter& writer);
+
+EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
 {
-    static constexpr fuzzing::EncodeFunction SEARCHES[] = {codec::encode_stream, encode_with_plain_chains,
-                                                           encode_with_prefix_chains};
+    static constexpr EncodePointer SEARCHES[] = {codec::encode_stream, encode_with_plain_chains,
+                                                 encode_with_prefix_chains};
     return size == 0 ? codec::encode_stream : SEARCHES[data[0] / 3 % 3];
 }
 
 // Walks the tokens of an encoder-made stream. Aborts on anything the
 // encoder must not write; returns the stream's size up to its end mark.
-std::size_t check_tokens(const fuzzing::Bytes& stream)
+std::size_t check_tokens(const testing_support::Bytes& stream)
 {
     std::size_t end = codec::for_each_token(stream.data(), stream.size(), [](const codec::Token& token) {
         const codec::TokenKind& kind = codec::token_table[token.token];
@@ -92,14 +94,14 @@ std::size_t check_tokens(const fuzzing::Bytes& stream)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzzing::Bytes input = shape_input(data, size);
-    fuzzing::EncodedStream encoded = fuzzing::encode_bytes(input.data(), input.size(), pick_search(data, size));
-    const fuzzing::Bytes& stream = encoded.stream;
+    testing_support::Bytes input = shape_input(data, size);
+    testing_support::EncodedStream encoded = testing_support::encode_bytes(input.data(), input.size(), pick_search(data, size));
+    const testing_support::Bytes& stream = encoded.stream;
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();
     if (check_tokens(stream) != stream.size())
         std::abort();
-    if (fuzzing::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
+    if (testing_support::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
         std::abort();
 
     auto decoded = std::make_unique<std::uint8_t[]>(input.size());

@@ -3,7 +3,7 @@
 // leave the earlier version of the output it was writing whole.
 #include "tests/programs/child_setup.h"
 #include "tests/programs/packer_runs.h"
-#include "tests/programs/sample_data.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 

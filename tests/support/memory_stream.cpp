@@ -1,13 +1,13 @@
 #include "memory_stream.h"
 
 #include "codec/encoder.h"
-#include "codec/token_stream.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace testing_support {
 
@@ -38,27 +38,11 @@ std::string to_hex(const Bytes& bytes)
 
 Bytes encode(const Bytes& input) { return encode_with(input, codec::encode_stream); }
 
-Bytes encode_with(const Bytes& input, const Encoder& encoder)
+Bytes encode_with(const Bytes& input, const EncodeFunction& encoder)
 {
-    std::FILE* in = std::tmpfile();
-    if (in == nullptr)
-        throw std::runtime_error("tmpfile failed");
-    if (!input.empty())
-        std::fwrite(input.data(), 1, input.size(), in);
-    std::rewind(in);
-
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
-    codec::TokenWriter writer = codec::make_token_writer(out, 0);
-    encoder(in, writer);
-    std::fclose(out);
-    std::fclose(in);
-
-    Bytes stream(buffer, buffer + size);
-    std::free(buffer);
-    EXPECT_EQ(writer.bytes_written, static_cast<std::int64_t>(stream.size()));
-    return stream;
+    EncodedStream encoded = encode_bytes(input.data(), input.size(), encoder);
+    EXPECT_EQ(encoded.bytes_written, static_cast<std::int64_t>(encoded.stream.size()));
+    return std::move(encoded.stream);
 }
 
 std::vector<Token> parse_tokens(const Bytes& stream)

@@ -1,14 +1,12 @@
-// In-memory encoding for the fuzz targets and the seed generator: see
-// memory_codec.h. Any failure to set the streams up aborts, so that the
-// fuzzer reports it rather than checking an empty result.
+// In-memory encoding: see memory_codec.h.
 #include "memory_codec.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace fuzzing {
+namespace testing_support {
 
-EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size, EncodeFunction encode)
+EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size, const EncodeFunction& encode)
 {
     // fmemopen wants a buffer even for an empty input.
     std::uint8_t empty = 0;
@@ -31,4 +29,4 @@ EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size, EncodeFun
     return result;
 }
 
-}  // namespace fuzzing
+}  // namespace testing_support
