@@ -85,17 +85,6 @@ TEST(DecoderGroupPath, StopsAtTheFirstByteBeyondCapacity)
     }
 }
 
-TEST(DecoderGroupPath, RefusesAStreamCutAnywhere)
-{
-    Bytes input = random_over(2500, letters(4), 3);
-    Bytes stream = encode(input);
-    for (std::size_t cut = 0; cut + 1 < stream.size(); ++cut) {
-        Decoded decoded = decode(stream, cut, input.size());
-        ASSERT_EQ(decoded.result.error, DecodeError::TRUNCATED) << "cut at " << cut;
-        EXPECT_TRUE(std::equal(decoded.bytes.begin(), decoded.bytes.end(), input.begin()));
-    }
-}
-
 TEST(DecoderGroupPath, RefusesAMatchReachingBeforeTheStartFarIntoTheStream)
 {
     // 800 literals in groups of eight, then MATCH_3 at distance 801.
