@@ -2,7 +2,7 @@
 // never replaced without -f; two packers writing one name each prove their
 // own file; two apppack runs in one directory never leave a mixed pair.
 #include "tests/programs/packer_runs.h"
-#include "tests/programs/sample_data.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
