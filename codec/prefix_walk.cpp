@@ -177,6 +177,13 @@ unsigned walk_length_to(const Encoder& e, unsigned h, unsigned entry)
 
 }  // namespace
 
+void insert_prefix(Encoder& e, unsigned at, unsigned hash)
+{
+    e.trigram_members[e.chains.insert(e.text, at)] += 1;
+    e.insertion_number[at & PREV_MASK] = e.insertions[hash]++;
+    e.members[hash] += 1;
+}
+
 void start_prefix_chains(Encoder& e)
 {
     e.prefix_on = true;

@@ -24,13 +24,9 @@
 namespace codec::encoding {
 
 // Links position `at`, whose three-byte hash is `hash`, into the prefix
-// chains and counts it.
-inline void insert_prefix(Encoder& e, unsigned at, unsigned hash)
-{
-    e.trigram_members[e.chains.insert(e.text, at)] += 1;
-    e.insertion_number[at & PREV_MASK] = e.insertions[hash]++;
-    e.members[hash] += 1;
-}
+// chains and counts it. Out of line: inlined, its five hashes would crowd
+// the plain path's registers at every call site.
+void insert_prefix(Encoder& e, unsigned at, unsigned hash);
 
 // Forgets the counts of the position that has just left the window.
 inline void leave_window(Encoder& e)

@@ -102,6 +102,15 @@ constexpr bool matches_fit_their_fields()
     return (near.lead_bits | (near.max_length - near.min_length)) < END_MARK_BYTE;
 }
 static_assert(matches_fit_their_fields(), "every match's fields must fit the token's bits");
+// classify_match relies on this order: one length each for the 2-byte
+// MATCH_3 and MATCH_4, then MATCH_NEAR, then MATCH_FAR for the rest.
+static_assert(token_table[MATCH_3].min_length == token_table[MATCH_3].max_length &&
+              token_table[MATCH_4].min_length == token_table[MATCH_3].max_length + 1 &&
+              token_table[MATCH_NEAR].min_length == token_table[MATCH_4].max_length + 1 &&
+              token_table[MATCH_FAR].min_length == token_table[MATCH_NEAR].min_length &&
+              token_table[MATCH_FAR].max_distance == token_table[MATCH_3].max_distance &&
+              token_table[MATCH_FAR].max_distance == token_table[MATCH_4].max_distance,
+              "match classes must cover every length and distance in this order");
 
 // The class of the token under flag bit `flag` with lead byte `lead`: the
 // row whose tag matches, the most specific tag winning (the end mark over
