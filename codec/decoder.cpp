@@ -235,13 +235,15 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
 
 const char* decode_error_message(DecodeError error)
 {
+    // Part of the packers' interface with the scripts that run them: these
+    // texts change only together with those scripts.
     switch (error) {
     case DecodeError::UNDER_RUN:
-        return toolrt::MSG_DECODE_UNDER_RUN;
+        return "Decode data error! under run.";
     case DecodeError::OVER_RUN:
-        return toolrt::MSG_DECODE_OVER_RUN;
+        return "Decode data error! over run.";
     case DecodeError::TRUNCATED:
-        return toolrt::MSG_DECODE_TRUNCATED;
+        return "Decode data error! stream ends without its end mark.";
     case DecodeError::NONE:
         break;
     }
