@@ -1,4 +1,5 @@
-// In-memory encoding: see memory_codec.h.
+// In-memory encoding: see memory_codec.h. The streams are temporary files
+// rather than memory streams, which not every C library has.
 #include "memory_codec.h"
 
 #include <cstdio>
@@ -8,24 +9,26 @@ namespace testing_support {
 
 EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size, const EncodeFunction& encode)
 {
-    // fmemopen wants a buffer even for an empty input.
-    std::uint8_t empty = 0;
-    void* buffer = size == 0 ? &empty : const_cast<std::uint8_t*>(data);
-    std::FILE* in = fmemopen(buffer, size, "rb");
-    char* out_buffer = nullptr;
-    std::size_t out_size = 0;
-    std::FILE* out = open_memstream(&out_buffer, &out_size);
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
     if (in == nullptr || out == nullptr)
         std::abort();
+    if (size != 0 && std::fwrite(data, 1, size, in) != size)
+        std::abort();
+    std::rewind(in);
 
     codec::TokenWriter writer = codec::make_token_writer(out, 0);
     encode(in, writer);
     std::fclose(in);
-    if (std::fclose(out) != 0)
-        std::abort();
 
-    EncodedStream result{Bytes(out_buffer, out_buffer + out_size), writer.bytes_written};
-    std::free(out_buffer);
+    if (std::fflush(out) != 0)
+        std::abort();
+    long end = std::ftell(out);
+    EncodedStream result{Bytes(static_cast<std::size_t>(end < 0 ? 0 : end)), writer.bytes_written};
+    std::rewind(out);
+    if (std::fread(result.stream.data(), 1, result.stream.size(), out) != result.stream.size())
+        std::abort();
+    std::fclose(out);
     return result;
 }
 

@@ -1,6 +1,6 @@
 // Running an encoder on bytes in memory: the encoder reads and the writer
 // writes standard streams, so the tests, fuzz targets and benchmarks hand
-// them in-memory ones (fmemopen and open_memstream).
+// them temporary files that stand in for memory.
 #pragma once
 
 #include "codec/encoder.h"
