@@ -98,7 +98,7 @@ inline Start skip_crowded_buckets(Encoder& e)
 inline bool take_match(Encoder& e, unsigned candidate, unsigned len, unsigned max)
 {
     assert(candidate > window_floor(e) && candidate < e.pos);
-    assert(len > e.match_len && len <= max && max <= MAX_MATCH);
+    assert(len >= e.match_len && len <= max && max <= MAX_MATCH);  // equal: a newer copy of as many bytes
     e.match_pos = candidate;
     e.match_len = len;
     return len == max;
