@@ -1,6 +1,8 @@
 // Runs that meet other runs: a file that appears while lzsunpack works is
-// never replaced without -f; two packers writing one name each prove their
-// own file; two apppack runs in one directory never leave a mixed pair.
+// never replaced without -f; a packer proves its own file even when another
+// run's takes the name; two apppack runs in one directory never leave a
+// mixed pair.
+#include "tests/programs/child_setup.h"
 #include "tests/programs/packer_runs.h"
 #include "tests/support/synthetic_inputs.h"
 
@@ -8,6 +10,10 @@
 
 #include <csignal>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,17 +58,44 @@ std::pair<RunResult, RunResult> run_both(const std::function<RunResult()>& a, co
     return {first, second};
 }
 
-TEST(Concurrency, TwoLzspackRunsOnOneOutputNameEachProveTheirOwnFile)
+// Standard output on a FIFO that is full: the packer stops on its ratio
+// line, after the commit and before the proof.
+void stdout_on_full_fifo()
 {
-    for (int round = 0; round < ROUNDS; ++round) {
-        ScratchDir dir;
-        dir.write("x.txt", testing_support::word_soup(300000, 1));
-        dir.write("x.dat", testing_support::word_soup(300000, 2));
-        auto [txt, dat] = run_both([&] { return run_program(LZSPACK_PATH, {"x.txt"}, dir.path()); },
-                                   [&] { return run_program(LZSPACK_PATH, {"x.dat"}, dir.path()); });
-        EXPECT_EQ(txt.status, 0) << txt.err;
-        EXPECT_EQ(dat.status, 0) << dat.err;
+    int fd = open("stdout.fifo", O_RDWR | O_NONBLOCK);
+    char block[4096] = {};
+    while (fd >= 0 && write(fd, block, sizeof block) > 0) {
     }
+    if (fd < 0 || fcntl(fd, F_SETFL, 0) != 0 || dup2(fd, STDOUT_FILENO) < 0)
+        _exit(testing_support::SETUP_FAILED);
+}
+
+TEST(Concurrency, TheProofReadsTheFileTheRunWroteNotWhatNowHasItsName)
+{
+    ScratchDir dir;
+    dir.write("o.dat", testing_support::word_soup(50000, 1));
+    ASSERT_EQ(run_program(LZSPACK_PATH, {"o.dat"}, dir.path()).status, 0);
+    dir.write("x.dat", testing_support::word_soup(50000, 2));
+    ASSERT_EQ(mkfifo((dir / "stdout.fifo").c_str(), 0600), 0);
+
+    // Another run's file takes the name while the packer waits to print;
+    // then the packer's standard output drains and it goes on to the proof.
+    RunOptions options;
+    options.child_setup = stdout_on_full_fifo;
+    options.signal = SIGCONT;
+    options.signal_when = [&dir] {
+        if (!dir.exists("x.lzs"))
+            return false;
+        std::filesystem::rename(dir / "o.lzs", dir / "x.lzs");
+        int fifo = open((dir / "stdout.fifo").c_str(), O_RDONLY | O_NONBLOCK);
+        char block[4096];
+        while (read(fifo, block, sizeof block) > 0) {
+        }
+        close(fifo);
+        return true;
+    };
+    RunResult result = run_program(LZSPACK_PATH, {"x.dat"}, dir.path(), options);
+    EXPECT_EQ(result.status, 0) << result.err;
 }
 
 TEST(Concurrency, TwoApppackRunsInOneDirectoryLeaveOutputsOfOneExecutable)

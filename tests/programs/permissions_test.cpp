@@ -1,5 +1,6 @@
 // An output is never readable by more people than its input: it takes the
 // input's permission bits within the umask, replacing an earlier output's.
+// (Without an input the scramblers' outputs get 0666 within the umask.)
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 
@@ -28,6 +29,8 @@ TEST(Permissions, OutputsTakeTheInputsBitsWithinTheUmask)
         {LZSPACK_PATH, {"in.dat"}, "in.dat", {"in.lzs"}},
         {APPPACK_PATH, {"in.dat"}, "in.dat", {"app_head.bin", "zq_app.bin"}},
         {LZSUNPACK_PATH, {"-f", "in.lzs"}, "in.lzs", {"in"}},
+        {CHKPAK_PATH, {}, "chkps.lzs", {"chkps.pak"}},
+        {APPSCRAMBLE_PATH, {}, "zq_app.bin", {"zq_app2.bin"}},
     };
     struct Modes {
         fs::perms input;
@@ -40,6 +43,8 @@ TEST(Permissions, OutputsTakeTheInputsBitsWithinTheUmask)
             ScratchDir dir;
             dir.write("in.dat", std::string(5000, 'p'));
             ASSERT_EQ(run_program(LZSPACK_PATH, {"in.dat"}, dir.path()).status, 0);
+            if (!dir.exists(test.input))
+                dir.write(test.input, std::string("scrambler input"));
             for (const std::string& output : test.outputs) {
                 if (output != test.input && !dir.exists(output))
                     dir.write(output, std::string("earlier"));

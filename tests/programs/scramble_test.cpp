@@ -1,7 +1,7 @@
 // chkpak and appscramble as a user runs them: the bytes of their images,
 // their messages and statuses, and what they leave in the directory.
 #include "tests/programs/child_setup.h"
-#include "tests/programs/scramble_model.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"

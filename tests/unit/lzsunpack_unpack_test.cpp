@@ -2,7 +2,7 @@
 // image can be damaged is refused with the error that names it, without
 // the process ending and without touching memory outside the image.
 #include "lzsunpack/unpack_image.h"
-#include "tests/programs/scramble_model.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
 
