@@ -13,6 +13,7 @@
 #include "encoder.h"
 #include "prefix_chains.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -41,10 +42,20 @@ inline constexpr unsigned CHECK_INTERVAL = 4096;
 inline constexpr std::uint64_t PREFIX_ON_WORK = 16;
 inline constexpr std::uint64_t PREFIX_OFF_WORK = 4;
 
+// The three-byte hash: the low bits of the first byte, then the second and
+// third bytes each shifted in by HASH_SHIFT, 15 bits in all. Moving on one
+// position keeps the hash's low HASH_KEPT_MASK bits and shifts the new byte
+// in, which drops the first byte's bits.
+inline constexpr unsigned HASH_SHIFT = 5;
+inline constexpr unsigned HASH_FIRST_MASK = 0x1F;
+inline constexpr unsigned HASH_KEPT_MASK = 0x3FF;
+
 static_assert(static_cast<int>(MAX_MATCH) == MAX_MATCH_LENGTH);
 static_assert(static_cast<int>(DICT_SIZE) == MAX_DISTANCE);
 static_assert(2 * DICT_SIZE <= 65536, "positions must fit the 16-bit chain entries");
-static_assert(((0x1Fu << 10) ^ (0xFFu << 5) ^ 0xFFu) < HASH_SIZE, "the hash must stay in range");
+static_assert(((HASH_FIRST_MASK << 2 * HASH_SHIFT) ^ (255u << HASH_SHIFT) ^ 255u) < HASH_SIZE,
+              "the hash must stay in range");
+static_assert((HASH_KEPT_MASK << HASH_SHIFT | 255u) < HASH_SIZE, "the rolled hash must stay in range");
 static_assert(prefix::PREFIX_LENGTHS[0] == MIN_MATCH, "the prefix chains hold every match");
 static_assert(prefix::PREFIX_LENGTHS[prefix::PREFIX_LEVELS - 1] + prefix::PREFIX_OVERREAD <=
                   MAX_MATCH + TEXT_PADDING,
@@ -92,16 +103,20 @@ struct Encoder {
     unsigned last_walk_len = 0;  // the best length after the last prefix walk
     unsigned positions_since_check = 0;
 };
-static_assert(sizeof(Encoder) > 850'000 && sizeof(Encoder) < 950'000, "the comment above states the tables' size");
+// The size the comment above states, in tenths of a megabyte.
+inline constexpr std::size_t STATED_SIZE_IN_TENTHS = 9;
+inline constexpr std::size_t TENTH_OF_A_MEGABYTE = 100'000;
+static_assert((sizeof(Encoder) + TENTH_OF_A_MEGABYTE / 2) / TENTH_OF_A_MEGABYTE == STATED_SIZE_IN_TENTHS,
+              "the comment above states the tables' size");
 
 inline unsigned hash3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
 {
-    return (static_cast<unsigned>(a & 0x1F) << 10) ^ (static_cast<unsigned>(b) << 5) ^ c;
+    return (static_cast<unsigned>(a & HASH_FIRST_MASK) << 2 * HASH_SHIFT) ^ (static_cast<unsigned>(b) << HASH_SHIFT) ^ c;
 }
 
 inline unsigned hash_at(const Encoder& e, unsigned at) { return hash3(e.text[at], e.text[at + 1], e.text[at + 2]); }
 
 // The hash of the three bytes one position on, given the byte entering.
-inline unsigned roll(unsigned hash, std::uint8_t entering) { return ((hash & 0x3FF) << 5) ^ entering; }
+inline unsigned roll(unsigned hash, std::uint8_t entering) { return ((hash & HASH_KEPT_MASK) << HASH_SHIFT) ^ entering; }
 
 }  // namespace codec::encoding
