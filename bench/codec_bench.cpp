@@ -10,6 +10,7 @@
 #include "codec/encoder.h"
 #include "codec/token_stream.h"
 #include "tests/reference/plain_encoder.h"
+#include "tests/support/memory_codec.h"
 #include "tests/support/synthetic_inputs.h"
 
 #include <benchmark/benchmark.h>
@@ -62,18 +63,6 @@ void encode(const Bytes& input, std::FILE* sink, EncodeFunction encode_stream = 
     std::fclose(in);
 }
 
-Bytes encode_to_memory(const Bytes& input)
-{
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
-    encode(input, out);
-    std::fclose(out);
-    Bytes stream(buffer, buffer + size);
-    std::free(buffer);
-    return stream;
-}
-
 void bench_encode(benchmark::State& state, const Bytes* input, EncodeFunction encode_stream)
 {
     std::FILE* sink = std::fopen("/dev/null", "wb");
@@ -85,7 +74,7 @@ void bench_encode(benchmark::State& state, const Bytes* input, EncodeFunction en
 
 void bench_decode(benchmark::State& state, const Bytes* input)
 {
-    Bytes stream = encode_to_memory(*input);
+    Bytes stream = testing_support::encode_bytes(input->data(), input->size()).stream;
     auto output = std::make_unique<std::uint8_t[]>(input->size() + 1);
     for (auto _ : state) {
         codec::DecodeResult result =

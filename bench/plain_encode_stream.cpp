@@ -1,5 +1,7 @@
 // lzspack_plain's encoder: encode_stream routed to the plain reference
-// encoder, so the baseline runs the very same program around it.
+// encoder, so the baseline runs the very same program around it. Linked
+// ahead of the codec library, it keeps the codec's encoder out of the
+// program (see CMakeLists.txt).
 #include "codec/encoder.h"
 #include "tests/reference/plain_encoder.h"
 

@@ -1,11 +1,12 @@
 // The token stream decoder.
 //
-// Two loops share one format. The checked loop decodes one token at a time
-// and routes every read and write through DECODE_CHECK. The group loop runs
-// only while a whole group, and then some, fits on both sides: at least
-// GROUP_SOURCE_ROOM bytes of source and GROUP_OUTPUT_ROOM bytes of room are
-// left, so it needs no check but the one against reaching before the start
-// of the output. It is faster than the checked loop because it
+// Two loops read the one layout of token_layout.h, one after the other. The
+// group loop runs first, while a whole group, and then some, fits on both
+// sides: at least GROUP_SOURCE_ROOM bytes of source and GROUP_OUTPUT_ROOM
+// bytes of room are left, so it needs no check but the one against reaching
+// before the start of the output. The guarded loop then decodes the last
+// groups one token at a time and checks every bound. Both go through one
+// guard, DECODE_GUARD. The group loop is faster because it
 //   - copies a run of literal tokens with one 8-byte load and store, finding
 //     the run's length from the top bits of the bytes and the flag bits;
 //   - copies a match 8 bytes at a time when its distance is at least 8, and
@@ -16,7 +17,7 @@
 // the output size.
 #include "decoder.h"
 
-#include "token_stream.h"
+#include "token_layout.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 
@@ -24,11 +25,18 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
 
 namespace codec {
 namespace {
 
 constexpr std::size_t WORD = 8;
+constexpr std::uint64_t LOW_BIT_OF_EACH_BYTE = 0x0101010101010101u;
+// The flag register: the group's flag byte under TOKENS_PER_GROUP 1-bits
+// that count its tokens; a new flag byte is due when they have all shifted
+// out.
+constexpr unsigned GROUP_COUNTER = ((1u << TOKENS_PER_GROUP) - 1) << TOKENS_PER_GROUP;
+constexpr unsigned FLAGS_LEFT = 1u << TOKENS_PER_GROUP;
 // A flag byte, eight 3-byte tokens, and the word a literal run loads.
 constexpr std::size_t GROUP_SOURCE_ROOM = 1 + TOKENS_PER_GROUP * MAX_TOKEN_BYTES + WORD;
 // Eight longest matches, and the two words a short copy always writes.
@@ -92,174 +100,150 @@ void copy_match(std::uint8_t* out, std::size_t distance, unsigned length)
     }
 }
 
-// A token that is not a literal, as its lead byte and flag bit say.
-struct Token {
-    TokenClass token;
-    unsigned length;
-    unsigned d;  // distance - 1
+// Where a decoding stands: what is left of the source, and the output so far.
+struct Cursor {
+    const std::uint8_t* in;
+    const std::uint8_t* const in_end;
+    std::uint8_t* out;
+    std::uint8_t* const start;
+    std::uint8_t* const out_end;
 };
 
-// Reads a match token, or the end mark; `in` points past the lead byte and
-// has the token's remaining bytes behind it.
-Token read_match(unsigned lead, bool flag, const std::uint8_t*& in)
-{
-    if (flag) {
-        if (lead >= 0x40)
-            return {MATCH_4, 4, (lead & 0x3Fu) << 8 | *in++};
-        Token far = {MATCH_FAR, in[1] + 5u, lead << 8 | in[0]};
-        in += 2;
-        return far;
-    }
-    if (lead == END_MARK_BYTE)
-        return {END_MARK, 0, 0};
-    if (lead < 0xC0)
-        return {MATCH_3, 3, (lead & 0x3Fu) << 8 | *in++};
-    // Low bits 7 decode as length 12, which is never written.
-    return {MATCH_NEAR, (lead & 7) + 5, (lead & 0x38u) << 5 | *in++};
-}
+// The guard every bound of the decoder goes through: when `condition` does
+// not hold, decoding stops with `failure` and the bytes produced so far.
+#define DECODE_GUARD(condition, failure)                                          \
+    do {                                                                          \
+        if (!(condition)) [[unlikely]]                                            \
+            return DecodeResult{(failure), static_cast<std::size_t>(out - start)}; \
+    } while (0)
 
-// How the group loop reads the token under a flag bit and lead byte, for
-// tokens that are not literals: d = high_d | the next byte; the length is
-// `length`, plus the byte after that for MATCH_FAR (whose `length` is 5).
-struct TokenLayout {
-    std::uint16_t high_d;
-    std::uint16_t length;  // 0 for the end mark
-    std::uint8_t bytes;    // with the lead byte
-    std::uint8_t far;      // 0xFF for MATCH_FAR, else 0: masks the length byte
-    TokenClass token;
-};
-
-constexpr std::array<TokenLayout, 512> make_layouts()
+// The group loop: decodes whole groups while at least GROUP_SOURCE_ROOM
+// bytes of source and GROUP_OUTPUT_ROOM bytes of room are left, which no
+// group can exhaust, so the only bound left to check is a match reaching
+// before the start. Returns the result when the stream ends (or fails)
+// within those groups; nothing when the room runs out, at a group's start.
+std::optional<DecodeResult> decode_groups(Cursor& cursor, DecodeStats* stats)
 {
-    std::array<TokenLayout, 512> table{};
-    for (unsigned flag = 0; flag < 2; ++flag) {
-        for (unsigned lead = 0; lead < 256; ++lead) {
-            TokenLayout& layout = table[flag << 8 | lead];
-            if ((lead >> 7) == flag)
-                layout = {0, 1, 1, 0, flag ? LITERAL_HIGH : LITERAL_LOW};  // never read: a literal run
-            else if (flag && lead >= 0x40)
-                layout = {static_cast<std::uint16_t>((lead & 0x3F) << 8), 4, 2, 0, MATCH_4};
-            else if (flag)
-                layout = {static_cast<std::uint16_t>(lead << 8), 5, 3, 0xFF, MATCH_FAR};
-            else if (lead == END_MARK_BYTE)
-                layout = {0, 0, 1, 0, END_MARK};
-            else if (lead < 0xC0)
-                layout = {static_cast<std::uint16_t>((lead & 0x3F) << 8), 3, 2, 0, MATCH_3};
-            else  // low bits 7 decode as length 12, which is never written
-                layout = {static_cast<std::uint16_t>((lead & 0x38) << 5), static_cast<std::uint16_t>((lead & 7) + 5), 2,
-                          0, MATCH_NEAR};
+    const std::uint8_t* in = cursor.in;
+    std::uint8_t* out = cursor.out;
+    std::uint8_t* const start = cursor.start;
+    while (static_cast<std::size_t>(cursor.in_end - in) >= GROUP_SOURCE_ROOM &&
+           static_cast<std::size_t>(cursor.out_end - out) >= GROUP_OUTPUT_ROOM) {
+        unsigned group_flags = *in++;
+        unsigned tokens = 0;
+        while (tokens < TOKENS_PER_GROUP) {
+            // A literal is a byte whose top bit equals its flag bit.
+            unsigned pending = group_flags >> tokens;
+            std::uint64_t differ = ((load_word(in) >> LITERAL_BIT) & LOW_BIT_OF_EACH_BYTE) ^ SPREAD_FLAGS[pending];
+            unsigned run =
+                std::min(static_cast<unsigned>(std::countr_zero(differ)) / 8, TOKENS_PER_GROUP - tokens);
+            if (run > 0) {
+                std::memcpy(out, in, WORD);
+                in += run;
+                out += run;
+                tokens += run;
+                count_literals(stats, run, pending);
+                continue;
+            }
+            // A match or the end mark, read without branching on its
+            // class: the room allows reading all three bytes.
+            const LeadInfo& info = lead_info(pending & 1, in[0]);
+            unsigned length = info.length + (in[2] & info.far);
+            std::size_t distance = (info.high_d | in[1]) + 1u;
+            in += info.bytes;
+            tokens += 1;
+            if (length == 0) {
+                count(stats, END_MARK, 0, 0);
+                return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - start)};
+            }
+            DECODE_GUARD(distance <= static_cast<std::size_t>(out - start), DecodeError::UNDER_RUN);
+            copy_match(out, distance, length);
+            out += length;
+            count(stats, info.token, length, distance);
         }
     }
-    return table;
+    cursor.in = in;
+    cursor.out = out;
+    return std::nullopt;
 }
-constexpr std::array<TokenLayout, 512> TOKEN_LAYOUT = make_layouts();
 
-// The bytes a match token takes after its lead byte.
-unsigned match_tail_bytes(unsigned lead, bool flag) { return flag && lead < 0x40 ? 2 : 1; }
+// The guarded loop: one token at a time, from a group's start to the end
+// mark, for the last groups of any stream. Its bounds, each checked before
+// the byte it protects is read or written:
+//   - a flag byte, a lead byte and a token's remaining bytes lie in the
+//     source (else TRUNCATED);
+//   - a match starts no earlier than the output's start (else UNDER_RUN);
+//   - a literal's byte and a match's last byte lie within `capacity` (else
+//     OVER_RUN).
+DecodeResult decode_guarded(Cursor& cursor, DecodeStats* stats)
+{
+    const std::uint8_t* in = cursor.in;
+    const std::uint8_t* const in_end = cursor.in_end;
+    std::uint8_t* out = cursor.out;
+    std::uint8_t* const start = cursor.start;
+    std::uint8_t* const out_end = cursor.out_end;
+
+    unsigned flags = 0;
+    for (;;) {
+        flags >>= 1;
+        if ((flags & FLAGS_LEFT) == 0) {
+            DECODE_GUARD(in < in_end, DecodeError::TRUNCATED);
+            flags = GROUP_COUNTER | *in++;
+        }
+        DECODE_GUARD(in < in_end, DecodeError::TRUNCATED);
+        unsigned lead = *in;
+        const LeadInfo& info = lead_info(flags & 1, lead);
+        DECODE_GUARD(static_cast<std::size_t>(in_end - in) >= info.bytes, DecodeError::TRUNCATED);
+        if (info.token == LITERAL_LOW || info.token == LITERAL_HIGH) {
+            DECODE_GUARD(out < out_end, DecodeError::OVER_RUN);
+            *out++ = static_cast<std::uint8_t>(lead);
+            in += 1;
+            count(stats, info.token, 1, 0);
+            continue;
+        }
+        if (info.token == END_MARK) {
+            count(stats, END_MARK, 0, 0);
+            return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - start)};
+        }
+        unsigned length = info.length + (info.far != 0 ? in[2] : 0u);
+        std::size_t distance = (info.high_d | in[1]) + 1u;
+        in += info.bytes;
+        DECODE_GUARD(distance <= static_cast<std::size_t>(out - start), DecodeError::UNDER_RUN);
+        DECODE_GUARD(length <= static_cast<std::size_t>(out_end - out), DecodeError::OVER_RUN);
+        // Byte by byte: a match may overlap the bytes it produces.
+        const std::uint8_t* from = out - distance;
+        for (unsigned i = 0; i < length; ++i)
+            out[i] = from[i];
+        out += length;
+        count(stats, info.token, length, distance);
+    }
+}
+
+#undef DECODE_GUARD
 
 }  // namespace
-
-// Every bound of the decoder goes through this guard.
-#define DECODE_CHECK(condition, failure)                          \
-    do {                                                          \
-        if (!(condition))                                         \
-            return DecodeResult{(failure), static_cast<std::size_t>(out - destination)}; \
-    } while (0)
 
 DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t source_size,
                                    std::uint8_t* destination, std::size_t capacity,
                                    DecodeStats* stats)
 {
-    const std::uint8_t* in = source;
-    const std::uint8_t* const in_end = source + source_size;
-    std::uint8_t* out = destination;
-    std::uint8_t* const out_end = destination + capacity;
-
-    // Flag register: the group's flag byte under eight 1-bits that count
-    // its tokens; a new flag byte is due when they have all shifted out.
-    unsigned flags = 0;
-    for (;;) {
-        flags >>= 1;
-        if ((flags & 0x100) == 0) {
-            // The group loop: whole groups while the room allows.
-            while (static_cast<std::size_t>(in_end - in) >= GROUP_SOURCE_ROOM &&
-                   static_cast<std::size_t>(out_end - out) >= GROUP_OUTPUT_ROOM) {
-                unsigned group_flags = *in++;
-                unsigned tokens = 0;
-                while (tokens < TOKENS_PER_GROUP) {
-                    // A literal is a byte whose top bit equals its flag bit.
-                    unsigned pending = group_flags >> tokens;
-                    std::uint64_t differ = ((load_word(in) >> 7) & 0x0101010101010101u) ^ SPREAD_FLAGS[pending];
-                    unsigned run = std::min(static_cast<unsigned>(std::countr_zero(differ)) / 8,
-                                            TOKENS_PER_GROUP - tokens);
-                    if (run > 0) {
-                        std::memcpy(out, in, WORD);
-                        in += run;
-                        out += run;
-                        tokens += run;
-                        count_literals(stats, run, pending);
-                        continue;
-                    }
-                    // A match or the end mark, read without branching on its
-                    // class: the room allows reading all three bytes.
-                    const TokenLayout& layout = TOKEN_LAYOUT[(pending & 1) << 8 | in[0]];
-                    unsigned length = layout.length + (in[2] & layout.far);
-                    std::size_t distance = (layout.high_d | in[1]) + 1u;
-                    in += layout.bytes;
-                    tokens += 1;
-                    if (length == 0) {
-                        count(stats, END_MARK, 0, 0);
-                        return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - destination)};
-                    }
-                    DECODE_CHECK(distance <= static_cast<std::size_t>(out - destination), DecodeError::UNDER_RUN);
-                    copy_match(out, distance, length);
-                    out += length;
-                    count(stats, layout.token, length, distance);
-                }
-            }
-            DECODE_CHECK(in_end - in >= 1, DecodeError::TRUNCATED);
-            flags = 0xFF00u | *in++;
-        }
-        DECODE_CHECK(in_end - in >= 1, DecodeError::TRUNCATED);
-        unsigned lead = *in++;
-        bool flag = (flags & 1) != 0;
-
-        if ((lead >> 7) == (flags & 1)) {
-            DECODE_CHECK(out < out_end, DecodeError::OVER_RUN);
-            *out++ = static_cast<std::uint8_t>(lead);
-            count(stats, flag ? LITERAL_HIGH : LITERAL_LOW, 1, 0);
-            continue;
-        }
-        if (!flag && lead == END_MARK_BYTE) {
-            count(stats, END_MARK, 0, 0);
-            return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - destination)};
-        }
-        DECODE_CHECK(static_cast<std::size_t>(in_end - in) >= match_tail_bytes(lead, flag), DecodeError::TRUNCATED);
-        Token match = read_match(lead, flag, in);
-
-        std::size_t distance = match.d + 1;
-        DECODE_CHECK(distance <= static_cast<std::size_t>(out - destination), DecodeError::UNDER_RUN);
-        DECODE_CHECK(match.length <= static_cast<std::size_t>(out_end - out), DecodeError::OVER_RUN);
-        // Byte by byte: a match may overlap the bytes it produces.
-        const std::uint8_t* from = out - distance;
-        for (unsigned i = 0; i < match.length; ++i)
-            out[i] = from[i];
-        out += match.length;
-        count(stats, match.token, match.length, distance);
-    }
+    Cursor cursor{source, source + source_size, destination, destination, destination + capacity};
+    if (std::optional<DecodeResult> result = decode_groups(cursor, stats))
+        return *result;
+    return decode_guarded(cursor, stats);
 }
-
-#undef DECODE_CHECK
 
 const char* decode_error_message(DecodeError error)
 {
+    // Part of the packers' interface with the scripts that run them: these
+    // texts change only together with those scripts.
     switch (error) {
     case DecodeError::UNDER_RUN:
-        return toolrt::MSG_DECODE_UNDER_RUN;
+        return "Decode data error! under run.";
     case DecodeError::OVER_RUN:
-        return toolrt::MSG_DECODE_OVER_RUN;
+        return "Decode data error! over run.";
     case DecodeError::TRUNCATED:
-        return toolrt::MSG_DECODE_TRUNCATED;
+        return "Decode data error! stream ends without its end mark.";
     case DecodeError::NONE:
         break;
     }

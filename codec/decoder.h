@@ -2,8 +2,13 @@
 //
 // The decoder never reads outside [source, source + source_size) and never
 // writes outside [destination, destination + capacity), whatever the stream
-// holds: every read and write goes through one bounds check.
+// holds. Its last groups are decoded one token at a time, each bound checked
+// through one guard; before them, whole groups are decoded only while both
+// buffers have room for the largest group, which leaves one bound to check
+// per token (a match reaching before the start of the output).
 #pragma once
+
+#include "token_layout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,8 +29,8 @@ struct DecodeResult {
 
 // What a stream is made of, counted during decoding.
 struct DecodeStats {
-    std::uint64_t tokens[7];       // per TokenClass (END_MARK counts the end mark)
-    std::uint64_t bytes[7];        // output bytes each class produced
+    std::uint64_t tokens[TOKEN_CLASSES];  // per TokenClass (END_MARK counts the end mark)
+    std::uint64_t bytes[TOKEN_CLASSES];   // output bytes each class produced
     std::uint64_t distance_sum;    // over all matches
 };
 

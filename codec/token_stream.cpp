@@ -19,10 +19,10 @@ void write_group(TokenWriter& writer)
         toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_SHORT_WRITE);
 }
 
-// Sets the token's flag bit and, once the eighth token is in, writes the group.
-void add_flag(TokenWriter& writer, TokenClass token)
+// Sets the token's flag bit and counts the token.
+void add_flag(TokenWriter& writer, unsigned flag_bit)
 {
-    writer.group[0] = static_cast<std::uint8_t>(writer.group[0] | token_table[token].flag_bit << writer.bit);
+    writer.group[0] = static_cast<std::uint8_t>(writer.group[0] | flag_bit << writer.bit);
     writer.bit = (writer.bit + 1) % TOKENS_PER_GROUP;
 }
 
@@ -59,30 +59,45 @@ void reset(TokenWriter& writer)
 
 void put_literal(TokenWriter& writer, std::uint8_t byte)
 {
-    add_flag(writer, byte >= 0x80 ? LITERAL_HIGH : LITERAL_LOW);
+    add_flag(writer, byte >> LITERAL_BIT);  // a literal's flag bit is its top bit
     append(writer, byte);
     write_group_if_full(writer);
 }
+
+namespace {
+
+// The bytes of a match of class Token, from its row of the table.
+template <TokenClass Token>
+void append_match(TokenWriter& writer, unsigned length, unsigned d)
+{
+    constexpr TokenKind kind = token_table[Token];
+    unsigned length_field = length - kind.min_length;
+    add_flag(writer, kind.flag_bit);
+    append(writer, kind.lead_bits | (d >> 8) << kind.high_d_shift | (length_field & kind.length_mask));
+    append(writer, d);
+    if constexpr (kind.length_byte)
+        append(writer, length_field);
+}
+
+}  // namespace
 
 void put_match(TokenWriter& writer, int length, int distance)
 {
     TokenClass token = classify_match(length, distance);
     unsigned d = static_cast<unsigned>(distance - 1);
-    unsigned lead = token_table[token].lead_bits;
-    add_flag(writer, token);
+    unsigned n = static_cast<unsigned>(length);
     switch (token) {
+    case MATCH_3:
+        append_match<MATCH_3>(writer, n, d);
+        break;
+    case MATCH_4:
+        append_match<MATCH_4>(writer, n, d);
+        break;
     case MATCH_NEAR:
-        append(writer, lead | ((static_cast<unsigned>(length) + 3) & 7) | ((d >> 5) & 0x38));
-        append(writer, d & 0xFF);
+        append_match<MATCH_NEAR>(writer, n, d);
         break;
-    case MATCH_FAR:
-        append(writer, lead | d >> 8);
-        append(writer, d & 0xFF);
-        append(writer, static_cast<unsigned>(length - 5));
-        break;
-    default:  // MATCH_3, MATCH_4
-        append(writer, lead | d >> 8);
-        append(writer, d & 0xFF);
+    default:
+        append_match<MATCH_FAR>(writer, n, d);
         break;
     }
     write_group_if_full(writer);
@@ -90,7 +105,7 @@ void put_match(TokenWriter& writer, int length, int distance)
 
 void finish(TokenWriter& writer)
 {
-    add_flag(writer, END_MARK);
+    add_flag(writer, token_table[END_MARK].flag_bit);
     append(writer, END_MARK_BYTE);
     write_group(writer);
     reset(writer);
@@ -100,9 +115,10 @@ TokenClass classify_match(int length, int distance)
 {
     if (distance < 1 || distance > MAX_DISTANCE || length < MIN_MATCH_LENGTH || length > MAX_MATCH_LENGTH)
         toolrt::fail(toolrt::EXIT_DATA, MSG_ENCODE_ERROR, length, distance);
-    if (length == 3)
+    // The shortest token that holds the match.
+    if (length == token_table[MATCH_3].max_length)
         return MATCH_3;
-    if (length == 4)
+    if (length == token_table[MATCH_4].max_length)
         return MATCH_4;
     if (length <= MAX_NEAR_LENGTH && distance <= MAX_NEAR_DISTANCE)
         return MATCH_NEAR;

@@ -6,7 +6,8 @@
 //
 // Decode seeds are two capacity bytes and a stream (see decode_fuzzer.cpp);
 // round-trip seeds are a shape byte and data (see roundtrip_fuzzer.cpp).
-#include "memory_codec.h"
+#include "tests/support/memory_codec.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,22 +19,13 @@
 
 namespace {
 
-using fuzzing::Bytes;
+using testing_support::Bytes;
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 Bytes repeated(std::uint8_t byte, std::size_t count) { return Bytes(count, byte); }
 
-// A deterministic scramble of bytes (a linear congruential generator).
-Bytes noise(std::size_t count, std::uint32_t seed)
-{
-    Bytes bytes(count);
-    for (std::uint8_t& b : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>(seed >> 16);
-    }
-    return bytes;
-}
+Bytes noise(std::size_t count, std::uint32_t seed) { return testing_support::random_bytes(count, seed); }
 
 // `block` at the start and again `distance` bytes later, noise between.
 Bytes repeat_at(const Bytes& block, std::size_t distance)
@@ -138,7 +130,7 @@ int main(int argc, char** argv)
     SeedWriter roundtrip(dir / "roundtrip");
 
     for (const Bytes& sample : samples()) {
-        Bytes stream = fuzzing::encode_bytes(sample.data(), sample.size()).stream;
+        Bytes stream = testing_support::encode_bytes(sample.data(), sample.size()).stream;
         decode.add(decode_seed(sample.size(), stream));
         if (!sample.empty())
             decode.add(decode_seed(sample.size() - 1, stream));  // one byte short: an over-run

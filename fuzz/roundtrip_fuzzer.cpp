@@ -18,7 +18,8 @@
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
-#include "memory_codec.h"
+#include "codec/token_layout.h"
+#include "tests/support/memory_codec.h"
 #include "tests/reference/plain_encoder.h"
 
 #include <cstddef>
@@ -32,18 +33,18 @@ namespace {
 constexpr std::size_t STRETCH_BASE = 16384;  // one whole window: always slides
 constexpr std::size_t STRETCH_MASK = 0x7FFF; // up to two more: longer adds time, not paths
 
-fuzzing::Bytes shape_input(const std::uint8_t* data, std::size_t size)
+testing_support::Bytes shape_input(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return {};
     unsigned shape = data[0] % 3;
     if (shape == 0 || size < 4)
-        return fuzzing::Bytes(data + 1, data + size);
+        return testing_support::Bytes(data + 1, data + size);
 
     std::size_t length = STRETCH_BASE + ((data[1] | static_cast<std::size_t>(data[2]) << 8) & STRETCH_MASK);
     const std::uint8_t* pattern = data + 3;
     std::size_t pattern_size = size - 3;
-    fuzzing::Bytes input(length);
+    testing_support::Bytes input(length);
     for (std::size_t i = 0; i < length; ++i)
         input[i] = pattern[i % pattern_size];
     if (shape == 2)
@@ -62,55 +63,37 @@ void encode_with_prefix_chains(std::FILE* input, codec::TokenWriter& writer)
     codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
 }
 
-fuzzing::EncodeFunction pick_search(const std::uint8_t* data, std::size_t size)
+using EncodePointer = void (*)(std::FILE* input, codec::TokenWriter& writer);
+
+EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
 {
-    static constexpr fuzzing::EncodeFunction SEARCHES[] = {codec::encode_stream, encode_with_plain_chains,
-                                                           encode_with_prefix_chains};
+    static constexpr EncodePointer SEARCHES[] = {codec::encode_stream, encode_with_plain_chains,
+                                                 encode_with_prefix_chains};
     return size == 0 ? codec::encode_stream : SEARCHES[data[0] / 3 % 3];
 }
 
 // Walks the tokens of an encoder-made stream. Aborts on anything the
 // encoder must not write, or a match beyond `max_distance`; returns the
 // stream's size up to its end mark.
-std::size_t check_tokens(const fuzzing::Bytes& stream, unsigned max_distance)
+std::size_t check_tokens(const testing_support::Bytes& stream, unsigned max_distance)
 {
-    std::size_t at = 0;
-    auto next = [&]() -> unsigned {
-        if (at >= stream.size())
+    std::size_t end = codec::for_each_token(stream.data(), stream.size(), [max_distance](const codec::Token& token) {
+        const codec::TokenKind& kind = codec::token_table[token.token];
+        // Within the class's ranges (so never a MATCH_NEAR of length 12),
+        // and never the window's full reach.
+        if (kind.max_distance != 0 &&
+            (token.length < kind.min_length || token.length > kind.max_length || token.distance < 1 ||
+             token.distance > kind.max_distance || token.distance > max_distance))
             std::abort();
-        return stream[at++];
-    };
-    auto check_match = [max_distance](unsigned length, unsigned distance) {
-        if (length < 3 || length > 260 || distance < 1 || distance > max_distance)
-            std::abort();
-    };
-    for (;;) {
-        unsigned flags = next();
-        for (unsigned i = 0; i < 8; ++i) {
-            unsigned lead = next();
-            bool flag = (flags >> i) & 1;
-            if (!flag && lead == 0xFF)
-                return at;
-            if (flag ? lead >= 0x80 : lead < 0x80)
-                continue;  // a literal
-            if (!flag && lead < 0xC0) {
-                check_match(3, ((lead & 0x3F) << 8 | next()) + 1);
-            } else if (!flag) {
-                if ((lead & 7) == 7)
-                    std::abort();  // MATCH_NEAR of length 12: the writer never makes one
-                check_match((lead & 7) + 5, ((lead & 0x38) << 5 | next()) + 1);
-            } else if (lead >= 0x40) {
-                check_match(4, ((lead & 0x3F) << 8 | next()) + 1);
-            } else {
-                unsigned distance = (lead << 8 | next()) + 1;
-                check_match(next() + 5, distance);
-            }
-        }
-    }
+        return true;
+    });
+    if (end == 0)
+        std::abort();
+    return end;
 }
 
 // Aborts unless `stream` decodes to exactly `input`.
-void check_decodes_to(const fuzzing::Bytes& stream, const fuzzing::Bytes& input)
+void check_decodes_to(const testing_support::Bytes& stream, const testing_support::Bytes& input)
 {
     auto decoded = std::make_unique<std::uint8_t[]>(input.size());
     codec::DecodeResult result =
@@ -124,18 +107,18 @@ void check_decodes_to(const fuzzing::Bytes& stream, const fuzzing::Bytes& input)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzzing::Bytes input = shape_input(data, size);
-    fuzzing::EncodedStream encoded = fuzzing::encode_bytes(input.data(), input.size(), pick_search(data, size));
-    const fuzzing::Bytes& stream = encoded.stream;
+    testing_support::Bytes input = shape_input(data, size);
+    testing_support::EncodedStream encoded = testing_support::encode_bytes(input.data(), input.size(), pick_search(data, size));
+    const testing_support::Bytes& stream = encoded.stream;
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();
     if (check_tokens(stream, 16383) != stream.size())
         std::abort();
-    if (fuzzing::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
+    if (testing_support::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
         std::abort();
     check_decodes_to(stream, input);
 
-    fuzzing::EncodedStream smallest = fuzzing::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
+    testing_support::EncodedStream smallest = testing_support::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
     if (smallest.bytes_written != static_cast<std::int64_t>(smallest.stream.size()) ||
         check_tokens(smallest.stream, 16384) != smallest.stream.size() || smallest.stream.size() > stream.size())
         std::abort();

@@ -13,9 +13,7 @@ if [[ ! -f $build/compile_commands.json ]]; then
   exit 2
 fi
 
-# codec/ is being restructured on its own branch (the token layout's table,
-# the decoder's and the encoder's split); it joins the check once that is in.
-checked='apppack|lzspack|lzsunpack|packing|platform|scramble|toolrt'
+checked='apppack|codec|lzspack|lzsunpack|packing|platform|scramble|toolrt'
 mapfile -t sources < <(git ls-files '*.cpp' | grep -E "^($checked)/" | grep -v '^platform/windows/')
 echo "${#sources[@]} files"
 log=$(mktemp)

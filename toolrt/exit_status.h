@@ -38,9 +38,6 @@ inline constexpr char MSG_NO_MEMORY[] = "Can't allocate memory!\n";
 // EXIT_DATA
 inline constexpr char MSG_SHORT_WRITE[] = "Can't write correctly size\n";
 inline constexpr char MSG_CANT_RENAME[] = "Can't rename temporary file to %s!\n";
-inline constexpr char MSG_DECODE_UNDER_RUN[] = "Decode data error! under run.";
-inline constexpr char MSG_DECODE_OVER_RUN[] = "Decode data error! over run.";
-inline constexpr char MSG_DECODE_TRUNCATED[] = "Decode data error! stream ends without its end mark.";
 inline constexpr char MSG_INPUT_TOO_LARGE[] = "Can't pack %s: 2 GiB or more is too large!\n";
 inline constexpr char MSG_CANT_WRITE_STDOUT[] = "Can't write to standard output!\n";
 

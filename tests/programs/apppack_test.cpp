@@ -3,10 +3,10 @@
 #include "tests/programs/sample_data.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 namespace {
 
@@ -26,11 +26,8 @@ RunResult apppack(const ScratchDir& dir, const std::vector<std::string>& args)
 // neighbours, followed by `body`.
 Bytes executable(const Bytes& body, unsigned seed = 1)
 {
-    std::mt19937 rng(seed);
-    Bytes exe(2048 + body.size());
-    for (std::size_t i = 0; i < 2048; ++i)
-        exe[i] = static_cast<std::uint8_t>(rng());
-    std::copy(body.begin(), body.end(), exe.begin() + 2048);
+    Bytes exe = testing_support::random_bytes(2048, seed);
+    exe.insert(exe.end(), body.begin(), body.end());
     return exe;
 }
 
@@ -100,10 +97,7 @@ TEST(Apppack, ReplacesAndVerifiesBothOutputsOnASecondRun)
 
 TEST(Apppack, VerifiesALargeBody)
 {
-    std::mt19937 rng(3);
-    Bytes body(3u << 20);
-    for (std::size_t i = 0; i < body.size(); ++i)
-        body[i] = static_cast<std::uint8_t>(i % 64 < 24 ? rng() % 256 : 'A' + i % 13);
+    Bytes body = testing_support::striped(3u << 20, "ABCDEFGHIJKLM", 64, 40, 3);
     ScratchDir dir;
     dir.write("big.exe", executable(body));
     RunResult run = apppack(dir, {"big.exe"});

@@ -5,7 +5,7 @@
 // as it was.
 #include "tests/programs/packer_runs.h"
 #include "tests/programs/child_setup.h"
-#include "tests/programs/sample_data.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // lzspack on an input of more than 64 MiB: its ratio line needs 64-bit
 // arithmetic (written size times 100 passes 2^31), and its self-check holds
 // the whole input twice over.
-#include "tests/programs/sample_data.h"
+#include "tests/support/synthetic_inputs.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 

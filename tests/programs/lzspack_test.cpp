@@ -4,10 +4,10 @@
 #include "tests/programs/sample_data.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 namespace {
 
@@ -115,12 +115,9 @@ TEST(Lzspack, WritesTheOutputBesideAnInputInAnotherDirectory)
 
 TEST(Lzspack, VerifiesInputsAcrossTheWindowsBoundaries)
 {
-    std::mt19937 rng(11);
     for (std::size_t size : {16384u, 16644u, 16645u, 3u << 20}) {
         ScratchDir dir;
-        Bytes input(size);
-        for (std::size_t i = 0; i < size; ++i)
-            input[i] = static_cast<std::uint8_t>(i % 97 < 40 ? 'a' + i % 7 : rng() % 256);
+        Bytes input = testing_support::striped(size, "abcdefg", 97, 40, 11);
         dir.write("in.bin", input);
         RunResult run = lzspack(dir, {"in.bin"});
         EXPECT_EQ(run.status, 0) << size << ": " << run.err;

@@ -4,11 +4,11 @@
 #include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include <sys/stat.h>
 
@@ -37,11 +37,7 @@ RunResult run(const char* program, const ScratchDir& dir, const RunOptions& opti
 // Random bytes, so that no input byte is mistaken for the filler.
 Bytes input_bytes(std::size_t size, unsigned seed = 7)
 {
-    std::mt19937 rng(seed);
-    Bytes bytes(size);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(rng());
-    return bytes;
+    return testing_support::random_bytes(size, seed);
 }
 
 // The output `program` writes from `input`, run in a directory of its own.

@@ -1,13 +1,13 @@
 #include "memory_stream.h"
 
 #include "codec/encoder.h"
-#include "codec/token_stream.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace testing_support {
 
@@ -38,60 +38,27 @@ std::string to_hex(const Bytes& bytes)
 
 Bytes encode(const Bytes& input) { return encode_with(input, codec::encode_stream); }
 
-Bytes encode_with(const Bytes& input, const Encoder& encoder)
+Bytes encode_with(const Bytes& input, const EncodeFunction& encoder)
 {
-    std::FILE* in = std::tmpfile();
-    if (in == nullptr)
-        throw std::runtime_error("tmpfile failed");
-    if (!input.empty())
-        std::fwrite(input.data(), 1, input.size(), in);
-    std::rewind(in);
-
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
-    codec::TokenWriter writer = codec::make_token_writer(out, 0);
-    encoder(in, writer);
-    std::fclose(out);
-    std::fclose(in);
-
-    Bytes stream(buffer, buffer + size);
-    std::free(buffer);
-    EXPECT_EQ(writer.bytes_written, static_cast<std::int64_t>(stream.size()));
-    return stream;
+    EncodedStream encoded = encode_bytes(input.data(), input.size(), encoder);
+    EXPECT_EQ(encoded.bytes_written, static_cast<std::int64_t>(encoded.stream.size()));
+    return std::move(encoded.stream);
 }
 
 std::vector<Token> parse_tokens(const Bytes& stream)
 {
     std::vector<Token> tokens;
-    std::size_t at = 0;
-    auto next = [&]() -> unsigned {
-        if (at >= stream.size())
-            throw std::runtime_error("stream ends inside a token");
-        return stream[at++];
-    };
-    for (;;) {
-        unsigned flags = next();
-        for (int i = 0; i < 8; ++i) {
-            unsigned lead = next();
-            bool flag = (flags >> i) & 1;
-            if (!flag && lead == 0xFF)
-                return tokens;
-            if ((!flag && lead < 0x80) || (flag && lead >= 0x80)) {
-                tokens.push_back({false, static_cast<std::uint8_t>(lead), 0, 0});
-            } else if (!flag && lead < 0xC0) {
-                tokens.push_back({true, 0, 3, static_cast<int>(((lead & 0x3F) << 8 | next()) + 1)});
-            } else if (!flag) {
-                int length = static_cast<int>(lead & 7) + 5;
-                tokens.push_back({true, 0, length, static_cast<int>(((lead & 0x38) << 5 | next()) + 1)});
-            } else if (lead >= 0x40) {
-                tokens.push_back({true, 0, 4, static_cast<int>(((lead & 0x3F) << 8 | next()) + 1)});
-            } else {
-                int distance = static_cast<int>((lead << 8 | next()) + 1);
-                tokens.push_back({true, 0, static_cast<int>(next()) + 5, distance});
-            }
-        }
-    }
+    std::size_t end = codec::for_each_token(stream.data(), stream.size(), [&](const codec::Token& token) {
+        if (token.token == codec::LITERAL_LOW || token.token == codec::LITERAL_HIGH)
+            tokens.push_back({false, token.literal, 0, 0, token.token});
+        else if (token.token != codec::END_MARK)
+            tokens.push_back(
+                {true, 0, static_cast<int>(token.length), static_cast<int>(token.distance), token.token});
+        return true;
+    });
+    if (end == 0)
+        throw std::runtime_error("stream ends before its end mark or inside a token");
+    return tokens;
 }
 
 }  // namespace testing_support

@@ -1,29 +1,26 @@
-// Running the codec on bytes in memory: the encoder reads and the writer
-// writes standard streams, so the tests hand them in-memory ones.
+// The tests' view of a token stream: hex, encoding a test's input, and
+// the tokens of a stream.
 #pragma once
 
-#include "codec/token_stream.h"
+#include "codec/token_layout.h"
+#include "memory_codec.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-using Bytes = std::vector<std::uint8_t>;
-
 Bytes bytes_of(const std::string& text);
 Bytes from_hex(const std::string& hex);  // "00 61 FF" or "0061ff"
 std::string to_hex(const Bytes& bytes);  // "00 61 FF"
 
-// The token stream encode_stream writes for `input`.
+// The token stream encode_stream writes for `input`; fails the current
+// test unless the writer counted every byte of it.
 Bytes encode(const Bytes& input);
 
 // The same through another encoder with encode_stream's signature.
-using Encoder = std::function<void(std::FILE*, codec::TokenWriter&)>;
-Bytes encode_with(const Bytes& input, const Encoder& encoder);
+Bytes encode_with(const Bytes& input, const EncodeFunction& encoder);
 
 // One match or literal as the stream carries it.
 struct Token {
@@ -31,6 +28,7 @@ struct Token {
     std::uint8_t literal;
     int length;
     int distance;
+    codec::TokenClass token;
 };
 
 // Parses a well-formed stream into its tokens (no end mark); fails the

@@ -1,10 +1,12 @@
-// Generated inputs that stress the encoder's search: uniform noise over small
-// alphabets, repeated phrases with rare mutations, and inputs built against
-// its three-byte hash so that a whole window falls into a handful of buckets.
+// Generated inputs for the tests, the benchmarks and the fuzz seeds: noise
+// over any alphabet, text-like and code-like data, and inputs that stress the
+// encoder's search (repeated phrases with rare mutations, inputs built
+// against its three-byte hash so that a whole window falls into a handful
+// of buckets).
 //
 // Every generator is deterministic: the same size and seed give the same
-// bytes on every machine (the raw mt19937 sequence is fixed by the language).
-// Used by the tests and by the benchmark's corpus.
+// bytes on every machine (the raw mt19937 sequence is fixed by the language;
+// word_soup's xorshift is written out below).
 #pragma once
 
 #include <cstddef>
@@ -18,6 +20,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Bytes drawn uniformly from `symbols`.
 Bytes random_over(std::size_t size, const Bytes& symbols, std::uint32_t seed);
+
+// Uniformly random bytes: random_over(size, all_byte_values(), seed).
+Bytes random_bytes(std::size_t size, std::uint32_t seed);
 
 // The 256 byte values, for random_over.
 Bytes all_byte_values();
@@ -40,5 +45,23 @@ Bytes top_bits_noise(std::size_t size, std::uint32_t seed);
 // the hash of every triple but its last byte, so the whole input falls into
 // two buckets while its content is as rich as random binary text.
 Bytes overlapping_bits(std::size_t size, std::uint32_t seed);
+
+// In every `period` bytes, the first `text_span` continue `text` and the
+// rest are random: compressible, but not into a handful of long matches.
+Bytes striped(std::size_t size, const std::string& text, std::size_t period, std::size_t text_span,
+              std::uint32_t seed);
+
+// Words drawn from a vocabulary of a few thousand made-up words, with a
+// stray random byte now and then: about half its size once packed, with
+// matches of every length and distance. Cheap enough that tens of megabytes
+// come quickly even in the sanitizer build.
+Bytes word_soup(std::size_t size, std::uint32_t seed);
+
+// A machine-code-like mix: short records of fixed opcodes, counters and
+// random operands.
+Bytes code_like(std::size_t size, std::uint32_t seed);
+
+// Runs of one byte, up to 2000 long, between stretches of 50 random bytes.
+Bytes runs_between_noise(std::size_t size, std::uint32_t seed);
 
 }  // namespace testing_support

@@ -2,9 +2,11 @@
 #include "codec/decoder.h"
 #include "codec/token_stream.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -18,18 +20,24 @@ struct Decoded {
     Bytes bytes;
 };
 
-// Decodes into a heap buffer of exactly `capacity` bytes, so that the
-// sanitizer catches any write past it.
+// Decodes the first `source_size` bytes of `stream` from a heap buffer of
+// exactly that size into one of exactly `capacity` bytes, so that the
+// sanitizer catches any read or write past either.
+Decoded decode(const Bytes& stream, std::size_t source_size, std::size_t capacity)
+{
+    auto source = std::make_unique<std::uint8_t[]>(source_size);
+    std::copy(stream.begin(), stream.begin() + static_cast<long>(source_size), source.get());
+    Bytes destination(capacity);  // allocated at exactly its size
+    codec::DecodeResult result =
+        codec::decode_tokens_checked(source.get(), source_size, destination.data(), capacity);
+    destination.resize(result.produced);
+    return {result.error, destination};
+}
+
 Decoded decode(const std::string& hex, std::size_t capacity)
 {
     Bytes stream = from_hex(hex);
-    auto source = std::make_unique<std::uint8_t[]>(stream.size());
-    std::copy(stream.begin(), stream.end(), source.get());
-    Bytes destination(capacity);  // allocated at exactly its size
-    codec::DecodeResult result =
-        codec::decode_tokens_checked(source.get(), stream.size(), destination.data(), capacity);
-    destination.resize(result.produced);
-    return {result.error, destination};
+    return decode(stream, stream.size(), capacity);
 }
 
 Bytes repeated(std::uint8_t byte, std::size_t count) { return Bytes(count, byte); }
@@ -99,17 +107,22 @@ TEST(Decoder, RefusesAMatchThatReachesBeforeTheStart)
     EXPECT_EQ(decode("00 80 00 FF", 0).error, DecodeError::UNDER_RUN);
 }
 
+// A short stream that the guarded loop reads alone, and one long enough
+// that the group loop reads most of it first.
 TEST(Decoder, RefusesAStreamCutShortAnywhere)
 {
-    const std::string whole = "02 61 00 00 FF 61 C0 00 80 00 FF";  // literal, MATCH_FAR, literal, ...
-    Bytes stream = from_hex(whole);
-    for (std::size_t cut = 0; cut < stream.size(); ++cut) {
-        auto source = std::make_unique<std::uint8_t[]>(cut + 1);
-        std::copy(stream.begin(), stream.begin() + static_cast<long>(cut), source.get());
-        std::uint8_t destination[512];
-        codec::DecodeResult result =
-            codec::decode_tokens_checked(source.get(), cut, destination, sizeof destination);
-        EXPECT_EQ(result.error, DecodeError::TRUNCATED) << "cut at " << cut;
+    const Bytes streams[] = {
+        from_hex("02 61 00 00 FF 61 C0 00 80 00 FF"),  // literal, MATCH_FAR, literal, MATCH_NEAR, ...
+        testing_support::encode(testing_support::random_over(2500, testing_support::letters(4), 3)),
+    };
+    for (const Bytes& stream : streams) {
+        Decoded whole = decode(stream, stream.size(), 3000);
+        ASSERT_EQ(whole.error, DecodeError::NONE);
+        for (std::size_t cut = 0; cut < stream.size(); ++cut) {
+            Decoded decoded = decode(stream, cut, whole.bytes.size());
+            ASSERT_EQ(decoded.error, DecodeError::TRUNCATED) << "cut at " << cut << " of " << stream.size();
+            EXPECT_TRUE(std::equal(decoded.bytes.begin(), decoded.bytes.end(), whole.bytes.begin()));
+        }
     }
 }
 

@@ -4,10 +4,10 @@
 #include "lzsunpack/unpack_image.h"
 #include "tests/support/scramble_model.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 namespace {
 
@@ -75,11 +75,7 @@ Bytes image_of(ImageKind kind, const Bytes& data)
 
 Bytes sample(std::size_t size, unsigned seed)
 {
-    std::mt19937 rng(seed);
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>(i % 61 < 30 ? "packing"[i % 7] : rng());
-    return bytes;
+    return testing_support::striped(size, "packing", 61, 30, seed);
 }
 
 const ImageKind ALL_KINDS[] = {ImageKind::LZS, ImageKind::APP, ImageKind::APP2, ImageKind::PAK};
@@ -106,10 +102,7 @@ TEST(UnpackImage, TakesAPakWhoseStreamReachesItsLastWord)
 {
     // Random bytes do not compress: their .lzs grows with every byte, so the
     // longest that fits the image ends in its last word.
-    std::mt19937 rng(3);
-    Bytes data(3300);
-    for (auto& b : data)
-        b = static_cast<std::uint8_t>(rng());
+    Bytes data = testing_support::random_bytes(3300, 3);
     while (lzs_image(data).size() > PAK_SIZE)
         data.pop_back();
     Bytes pak = pak_of(lzs_image(data));

@@ -22,8 +22,7 @@ TEST(FailDeathTest, PrintsTheMessageAndAnEmptyLineAndExitsWithTheStatus)
 {
     EXPECT_EXIT(toolrt::fail(2, toolrt::MSG_CANT_OPEN_FILE, "x.bin"), testing::ExitedWithCode(2),
                 "^Can't open file: x.bin!\n\n$");
-    EXPECT_EXIT(toolrt::fail(5, toolrt::MSG_DECODE_UNDER_RUN), testing::ExitedWithCode(5),
-                "^Decode data error! under run.\n$");
+    EXPECT_EXIT(toolrt::fail(5, "No newline of its own."), testing::ExitedWithCode(5), "^No newline of its own.\n$");
 }
 
 TEST(Ratio, TruncatesThePercentageToTwoDecimals)
