@@ -36,6 +36,25 @@ std::string to_hex(const Bytes& bytes)
     return hex;
 }
 
+CapturedStream::CapturedStream() : stream_(std::tmpfile())
+{
+    if (stream_ == nullptr)
+        throw std::runtime_error("tmpfile failed");
+}
+
+CapturedStream::~CapturedStream() { std::fclose(stream_); }
+
+Bytes CapturedStream::bytes() const
+{
+    std::fflush(stream_);
+    long end = std::ftell(stream_);
+    Bytes bytes(static_cast<std::size_t>(end < 0 ? 0 : end));
+    std::rewind(stream_);
+    if (std::fread(bytes.data(), 1, bytes.size(), stream_) != bytes.size())
+        throw std::runtime_error("cannot read back a captured stream");
+    return bytes;
+}
+
 Bytes encode(const Bytes& input) { return encode_with(input, codec::encode_stream); }
 
 Bytes encode_with(const Bytes& input, const Encoder& encoder)
@@ -47,16 +66,12 @@ Bytes encode_with(const Bytes& input, const Encoder& encoder)
         std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
 
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
-    codec::TokenWriter writer = codec::make_token_writer(out, 0);
+    CapturedStream out;
+    codec::TokenWriter writer = codec::make_token_writer(out.stream(), 0);
     encoder(in, writer);
-    std::fclose(out);
     std::fclose(in);
 
-    Bytes stream(buffer, buffer + size);
-    std::free(buffer);
+    Bytes stream = out.bytes();
     EXPECT_EQ(writer.bytes_written, static_cast<std::int64_t>(stream.size()));
     return stream;
 }

@@ -18,6 +18,24 @@ Bytes bytes_of(const std::string& text);
 Bytes from_hex(const std::string& hex);  // "00 61 FF" or "0061ff"
 std::string to_hex(const Bytes& bytes);  // "00 61 FF"
 
+// A stream whose bytes the test reads back once the code under test has
+// written them: a temporary file, since not every C library has memory
+// streams.
+class CapturedStream {
+public:
+    CapturedStream();
+    ~CapturedStream();
+    CapturedStream(const CapturedStream&) = delete;
+    CapturedStream& operator=(const CapturedStream&) = delete;
+
+    std::FILE* stream() const { return stream_; }
+    // Everything written so far.
+    Bytes bytes() const;
+
+private:
+    std::FILE* stream_;
+};
+
 // The token stream encode_stream writes for `input`.
 Bytes encode(const Bytes& input);
 
