@@ -1,0 +1,343 @@
+// Outputs on POSIX (see output_file.h for the promise).
+//
+// The new file is made in the final name's directory, reached through a
+// descriptor held for the whole run: with O_TMPFILE it has no name at all
+// until commit links it in, so even SIGKILL leaves nothing behind; where the
+// file system refuses O_TMPFILE (or /proc, through which an unprivileged
+// process links such a file, is missing) it gets a short random name. At
+// commit the data are synced before the file is named, and the directory
+// after, so that after a power cut the name leads to the old file or to the
+// whole new one. Without permission to replace, the naming step itself
+// refuses an existing entry (linkat never replaces; renameat2 with
+// RENAME_NOREPLACE, or link and unlink where the file system lacks it), so a
+// file that appears during the run is never lost.
+//
+// The record lives in static storage: the interruption handler only reads
+// it and calls unlinkat, which is async-signal-safe. Every change to the
+// record and to the file system that must agree with it happens with the
+// interruption signals blocked.
+#include "platform/output_file.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+constexpr int INTERRUPTIONS[] = {SIGINT, SIGTERM, SIGHUP};
+
+// A temporary name: a dot (hidden from a plain ls), a fixed prefix, random
+// characters and the terminator; its length never depends on the final name.
+constexpr char TEMP_PREFIX[] = ".lzstmp-";
+constexpr std::size_t TEMP_RANDOM = 12;
+constexpr std::size_t TEMP_NAME_SIZE = sizeof TEMP_PREFIX + TEMP_RANDOM;
+// Tries before giving up on finding a free random name.
+constexpr int TEMP_NAME_TRIES = 100;
+
+struct Pending {
+    std::FILE* stream = nullptr;
+    int directory = -1;                           // the final name's directory
+    bool in_place = false;                        // a device or FIFO, written directly
+    bool nameless = false;                        // an O_TMPFILE file
+    std::string final_name;
+    char temp_name[TEMP_NAME_SIZE] = {};          // in `directory`, while has_temp_name
+    volatile std::sig_atomic_t has_temp_name = 0;
+    volatile std::sig_atomic_t pending = 0;
+};
+
+Pending g_output;
+
+void on_interruption(int signal)
+{
+    if (g_output.has_temp_name)
+        unlinkat(g_output.directory, g_output.temp_name, 0);
+    // End the way the signal would have ended us, so the caller sees it.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void install_cleanups()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    std::atexit(abandon_output);
+    for (int signal : INTERRUPTIONS) {
+        struct sigaction old = {};
+        // A signal ignored at start (nohup, a background job) stays ignored.
+        if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action = {};
+        action.sa_handler = on_interruption;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+    // A write past the file size limit then fails with EFBIG instead of
+    // ending the run mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// Keeps the interruptions away while the record and the file system are out
+// of step; one that arrives meanwhile is delivered when the block ends.
+class InterruptionBlock {
+public:
+    InterruptionBlock()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int signal : INTERRUPTIONS)
+            sigaddset(&set, signal);
+        sigprocmask(SIG_BLOCK, &set, &saved_);
+    }
+    ~InterruptionBlock() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+    InterruptionBlock(const InterruptionBlock&) = delete;
+    InterruptionBlock& operator=(const InterruptionBlock&) = delete;
+
+private:
+    sigset_t saved_;
+};
+
+// Keeps errno across cleanups, so the caller learns why a write failed.
+class ErrnoKeeper {
+public:
+    ErrnoKeeper() : saved_(errno) {}
+    ~ErrnoKeeper() { errno = saved_; }
+    ErrnoKeeper(const ErrnoKeeper&) = delete;
+    ErrnoKeeper& operator=(const ErrnoKeeper&) = delete;
+
+private:
+    int saved_;
+};
+
+void make_temp_name(char (&name)[TEMP_NAME_SIZE])
+{
+    static constexpr char ALPHABET[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char random[TEMP_RANDOM] = {};
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        // Only uniqueness matters here (the create is exclusive), not secrecy.
+        static unsigned counter = 0;
+        unsigned seed = static_cast<unsigned>(getpid()) * 2654435761u + ++counter * 40503u;
+        for (unsigned char& byte : random)
+            byte = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
+    }
+    std::memcpy(name, TEMP_PREFIX, sizeof TEMP_PREFIX - 1);
+    for (std::size_t i = 0; i < TEMP_RANDOM; ++i)
+        name[sizeof TEMP_PREFIX - 1 + i] = ALPHABET[random[i] % (sizeof ALPHABET - 1)];
+    name[TEMP_NAME_SIZE - 1] = '\0';
+}
+
+// Opens the directory the final name lies in: everything before its last
+// '/', or the current directory.
+int open_directory_of(const char* final_name)
+{
+    const char* slash = std::strrchr(final_name, '/');
+    if (slash == nullptr)
+        return open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string directory(final_name, slash == final_name ? 1 : static_cast<std::size_t>(slash - final_name));
+    return open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+mode_t mode_of(std::FILE* mode_from)
+{
+    struct stat info;
+    if (mode_from != nullptr && fstat(fileno(mode_from), &info) == 0)
+        return info.st_mode & 0777;
+    return 0666;  // open() takes the umask away from either
+}
+
+// Linking an O_TMPFILE file through /proc works without privileges.
+bool can_link_nameless_files() { return access("/proc/self/fd", X_OK) == 0; }
+
+// A new file in `directory`, nameless if possible; -1 if none can be made.
+int create_file(int directory, mode_t mode)
+{
+    if (can_link_nameless_files()) {
+        int fd = openat(directory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            g_output.nameless = true;
+            return fd;
+        }
+    }
+    for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
+        make_temp_name(g_output.temp_name);
+        int fd = openat(directory, g_output.temp_name, O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            g_output.has_temp_name = 1;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+void forget_pending()
+{
+    if (g_output.directory >= 0)
+        close(g_output.directory);
+    g_output = Pending{};
+}
+
+std::FILE* begin_in_place(const char* final_name, OutputError& error)
+{
+    int fd = open(final_name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (stream == nullptr) {
+        if (fd >= 0)
+            close(fd);
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
+    g_output.stream = stream;
+    g_output.in_place = true;
+    g_output.pending = 1;
+    return stream;
+}
+
+// Links the nameless file in under `final_name`; EEXIST if the name is taken.
+int link_nameless(int fd, int directory, const char* name)
+{
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    return linkat(AT_FDCWD, path, directory, name, AT_SYMLINK_FOLLOW);
+}
+
+// Names the temporary file `final_name` only if no entry has that name.
+OutputError name_without_replacing(int fd)
+{
+    int named;
+    if (g_output.nameless) {
+        named = link_nameless(fd, AT_FDCWD, g_output.final_name.c_str());
+    } else {
+        named = renameat2(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(), RENAME_NOREPLACE);
+        if (named != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+            // A file system without RENAME_NOREPLACE: a link never replaces.
+            named = linkat(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(), 0);
+            if (named == 0)
+                unlinkat(g_output.directory, g_output.temp_name, 0);
+        }
+    }
+    if (named != 0)
+        return errno == EEXIST ? OutputError::EXISTS : OutputError::CANT_RENAME;
+    g_output.has_temp_name = 0;
+    return OutputError::NONE;
+}
+
+// Names the temporary file `final_name`, replacing what has that name.
+OutputError name_replacing(int fd)
+{
+    if (g_output.nameless) {
+        // A nameless file gets a random name first: rename then replaces
+        // the final name in one step.
+        int linked = -1;
+        for (int attempt = 0; attempt < TEMP_NAME_TRIES && linked != 0; ++attempt) {
+            make_temp_name(g_output.temp_name);
+            g_output.has_temp_name = 1;
+            linked = link_nameless(fd, g_output.directory, g_output.temp_name);
+            if (linked != 0) {
+                g_output.has_temp_name = 0;
+                if (errno != EEXIST)
+                    return OutputError::CANT_RENAME;
+            }
+        }
+        if (linked != 0)
+            return OutputError::CANT_RENAME;
+    }
+    if (renameat(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str()) != 0)
+        return OutputError::CANT_RENAME;
+    g_output.has_temp_name = 0;
+    return OutputError::NONE;
+}
+
+// fsync on a file that cannot be synced (EINVAL) has nothing to lose.
+bool synced(int fd) { return fsync(fd) == 0 || errno == EINVAL; }
+
+OutputError fail_commit(OutputError error)
+{
+    ErrnoKeeper keep;
+    abandon_output();
+    return error;
+}
+
+}  // namespace
+
+std::FILE* begin_output(const char* final_name, std::FILE* mode_from, OutputError& error)
+{
+    error = OutputError::NONE;
+    install_cleanups();
+    InterruptionBlock block;
+    abandon_output();
+    struct stat info;
+    if (stat(final_name, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return begin_in_place(final_name, error);
+
+    g_output.directory = open_directory_of(final_name);
+    int fd = g_output.directory < 0 ? -1 : create_file(g_output.directory, mode_of(mode_from));
+    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "w+b");
+    if (stream == nullptr) {
+        ErrnoKeeper keep;
+        if (fd >= 0)
+            close(fd);
+        if (g_output.has_temp_name)
+            unlinkat(g_output.directory, g_output.temp_name, 0);
+        forget_pending();
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
+    g_output.stream = stream;
+    g_output.final_name = final_name;
+    g_output.pending = 1;
+    return stream;
+}
+
+OutputError commit_output(Replace replace)
+{
+    if (!g_output.pending)
+        return OutputError::CANT_WRITE;
+    std::FILE* stream = g_output.stream;
+    bool written = std::fflush(stream) == 0 && !std::ferror(stream);
+    if (g_output.in_place) {
+        if (!written)
+            return fail_commit(OutputError::CANT_WRITE);
+        g_output = Pending{};
+        return OutputError::NONE;
+    }
+    if (!written || !synced(fileno(stream)))
+        return fail_commit(OutputError::CANT_WRITE);
+
+    InterruptionBlock block;
+    OutputError named = replace == Replace::REFUSED ? name_without_replacing(fileno(stream))
+                                                    : name_replacing(fileno(stream));
+    if (named != OutputError::NONE)
+        return fail_commit(named);
+    // The name is on the disk only once its directory is.
+    synced(g_output.directory);
+    fseeko(stream, 0, SEEK_SET);
+    g_output.stream = nullptr;  // the caller's now
+    forget_pending();
+    return OutputError::NONE;
+}
+
+void abandon_output()
+{
+    InterruptionBlock block;
+    if (!g_output.pending)
+        return;
+    if (g_output.stream != nullptr)
+        std::fclose(g_output.stream);
+    if (g_output.has_temp_name)
+        unlinkat(g_output.directory, g_output.temp_name, 0);
+    forget_pending();
+}
+
+}  // namespace platform
