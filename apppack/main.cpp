@@ -5,16 +5,22 @@
 //   app_head.bin  the 60-byte record at header offset 16, as it stands;
 //   zq_app.bin    the body length (32-bit little-endian), then the body's
 //                 token stream.
-// Both names are fixed and lie in the current directory.
+// Both names are fixed and lie in the current directory, so a run holds the
+// directory's lock while it writes them: two runs in one directory take
+// turns, and the pair a run leaves behind always comes from one executable.
 #include "codec/packed_file.h"
+#include "platform/directory_lock.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
 #include "toolrt/ratio.h"
+#include "toolrt/run.h"
 #include "toolrt/temp_output.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -58,27 +64,33 @@ void write_header_record(std::FILE* input)
 {
     unsigned char header[HEADER_SIZE] = {};
     std::fread(header, 1, sizeof header, input);
-    std::FILE* out = temp_output_open(HEAD_NAME);
+    std::FILE* out = temp_output_open(HEAD_NAME, input);
     std::fwrite(header + RECORD_OFFSET, 1, RECORD_SIZE, out);
-    temp_output_commit();
+    if (std::FILE* committed = temp_output_commit())
+        std::fclose(committed);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* infile = input_argument(argc, argv, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
+    std::vector<std::string> args = start_run(argc, argv);
+    const char* infile = input_argument(args, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
 
     std::FILE* input = open_input(infile);
     refuse_to_overwrite_input(infile);
     std::uint32_t body_length = checked_body_length(input, infile);
 
+    if (!platform::lock_current_directory())
+        fail(EXIT_OPEN, MSG_CANT_LOCK_DIRECTORY);
     write_header_record(input);
-    std::int64_t written = codec::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length});
-    std::fclose(input);
-    print_ratio(infile, body_length, written);
+    codec::PackedFile packed = codec::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length});
+    print_ratio(infile, body_length, packed.bytes_written);
     std::fflush(stdout);
 
-    codec::verify_packed_file(IMAGE_NAME, IMAGE_LAYOUT, infile, HEADER_SIZE);
-    return EXIT_OK;
+    // A device or FIFO written in place holds nothing to read back.
+    if (packed.committed != nullptr)
+        codec::verify_packed_file(packed.committed, IMAGE_LAYOUT, input, HEADER_SIZE);
+    std::fclose(input);
+    finish_run(EXIT_OK);
 }

@@ -3,6 +3,7 @@
 #include "decoder.h"
 #include "encoder.h"
 #include "token_stream.h"
+#include "platform/files.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
@@ -16,25 +17,25 @@ namespace codec {
 
 using toolrt::VerifyBuffer;
 
-std::int64_t write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                               PackedLayout layout, std::initializer_list<std::uint32_t> header)
+PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
+                             PackedLayout layout, std::initializer_list<std::uint32_t> header)
 {
-    std::FILE* out = toolrt::temp_output_open(final_name);
+    std::FILE* out = toolrt::temp_output_open(final_name, input);
     for (std::uint32_t word : header)
         toolrt::write_le32(out, word);
     TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
-    off_t start = ftello(input);
+    std::int64_t start = platform::file_position(input);
     encode_stream(input, writer);
 
     // The encoder takes a short read for the end of the input. Before the
     // stream replaces anything, make sure it was the end.
     bool whole = header.size() == layout.header_words && layout.length_word < header.size() &&
                  !std::ferror(input) && start >= 0 &&
-                 ftello(input) - start == static_cast<off_t>(header.begin()[layout.length_word]);
+                 platform::file_position(input) - start == std::int64_t{header.begin()[layout.length_word]};
     if (!whole)
         toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_CANT_READ_INPUT, input_name);
-    toolrt::temp_output_commit();
-    return writer.bytes_written;
+    std::FILE* committed = toolrt::temp_output_commit();
+    return PackedFile{writer.bytes_written, committed};
 }
 
 namespace {
@@ -46,11 +47,8 @@ struct LoadedFile {
 };
 
 // Reads the packed file whole.
-LoadedFile load_packed_file(const char* packed_name, PackedLayout layout)
+LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
 {
-    std::FILE* packed = std::fopen(packed_name, "rb");
-    if (packed == nullptr)
-        toolrt::fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, packed_name);
     std::int32_t declared = 0;
     for (unsigned i = 0; i < layout.header_words; ++i) {
         std::uint32_t word = toolrt::read_le32(packed);
@@ -73,31 +71,27 @@ LoadedFile load_packed_file(const char* packed_name, PackedLayout layout)
 
 // Reads the input from `offset` to its end into the src buffer and
 // compares it with the `decoded` bytes.
-void compare_with_input(const char* input_name, std::int64_t offset, const unsigned char* decoded,
+void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned char* decoded,
                         std::size_t decoded_size)
 {
-    std::FILE* input = toolrt::open_input(input_name);
     std::int64_t size = toolrt::file_length(input) - offset;
     // An input that changed length since it was packed cannot match.
-    if (size != static_cast<std::int64_t>(decoded_size) || fseeko(input, offset, SEEK_SET) != 0) {
-        std::fclose(input);
+    if (size != static_cast<std::int64_t>(decoded_size) || !platform::seek_file(input, offset)) {
         toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_MISMATCH);
     }
     unsigned char* src = toolrt::verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
     if (src == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, static_cast<int>(size));
     std::size_t read = std::fread(src, 1, decoded_size, input);
-    std::fclose(input);
     if (read != decoded_size || std::memcmp(src, decoded, decoded_size) != 0)
         toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_MISMATCH);
 }
 
 }  // namespace
 
-void verify_packed_file(const char* packed_name, PackedLayout layout,
-                        const char* input_name, std::int64_t input_offset)
+void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input, std::int64_t input_offset)
 {
-    LoadedFile packed = load_packed_file(packed_name, layout);
+    LoadedFile packed = load_packed_file(packed_file, layout);
     std::int32_t declared = packed.declared;
     unsigned char* dst = declared < 0 ? nullptr
                                       : toolrt::verify_buffer_alloc(VerifyBuffer::DST,
@@ -111,7 +105,7 @@ void verify_packed_file(const char* packed_name, PackedLayout layout,
     if (decoded != capacity)
         toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
 
-    compare_with_input(input_name, input_offset, dst, capacity);
+    compare_with_input(input, input_offset, dst, capacity);
     toolrt::verify_buffer_free(VerifyBuffer::SRC);
     toolrt::verify_buffer_free(VerifyBuffer::DST);
 }

@@ -10,9 +10,11 @@
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
 #include "toolrt/ratio.h"
+#include "toolrt/run.h"
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,7 +34,8 @@ constexpr char HELP_SUMMARY[] =
 
 int main(int argc, char** argv)
 {
-    const char* infile = input_argument(argc, argv, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
+    std::vector<std::string> args = start_run(argc, argv);
+    const char* infile = input_argument(args, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
 
     std::FILE* input = open_input(infile);
     std::string outfile;
@@ -41,12 +44,14 @@ int main(int argc, char** argv)
     refuse_output_over_input(infile, outfile.c_str());
     std::uint32_t original = packable_length(input, infile);
 
-    std::int64_t written =
+    codec::PackedFile packed =
         codec::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original});
-    std::fclose(input);
-    print_ratio(infile, original, written);
+    print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 
-    codec::verify_packed_file(outfile.c_str(), LZS_LAYOUT, infile, 0);
-    return EXIT_OK;
+    // A device or FIFO written in place holds nothing to read back.
+    if (packed.committed != nullptr)
+        codec::verify_packed_file(packed.committed, LZS_LAYOUT, input, 0);
+    std::fclose(input);
+    finish_run(EXIT_OK);
 }

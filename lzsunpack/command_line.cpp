@@ -13,6 +13,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         if (flags_ended || arg.size() < 2 || arg[0] != '-') {
             files.push_back(arg);  // "-" alone is a file name
+            flags_ended = true;    // flags come first: after a file, all are files
         } else if (arg == "--") {
             flags_ended = true;
         } else if (arg == "-v") {

@@ -3,8 +3,9 @@
 //   lzsunpack [-v] [-f] [-t KIND] [--] file [outfile]
 //
 // (--help and --version, as the only argument, are answered before this.)
-// Flags come first and each stands alone; "--" ends them, so a file whose
-// name starts with '-' can still be named.
+// Flags come first and each stands alone; "--" or the first file ends them,
+// so a file whose name starts with '-' can still be named (`lzsunpack x.lzs
+// -f` writes a file named -f; it does not force).
 #pragma once
 
 #include "lzsunpack/image_kind.h"

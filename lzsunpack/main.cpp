@@ -6,24 +6,25 @@
 // name, read the image whole, unpack it in memory, and only then write the
 // output through a temporary file and a rename, so that a failed run leaves
 // every existing file as it was. An existing output is replaced only with
-// -f, and never when it is the input itself.
+// -f (the naming itself refuses otherwise, so a file that appears meanwhile
+// is kept too), and never when it is the input itself. A device or FIFO
+// named as the output is written into, not replaced.
 #include "lzsunpack/command_line.h"
 #include "lzsunpack/file_names.h"
 #include "lzsunpack/messages.h"
 #include "lzsunpack/report.h"
 #include "lzsunpack/unpack_image.h"
+#include "platform/files.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
+#include "toolrt/run.h"
 #include "toolrt/temp_output.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -33,15 +34,15 @@ using toolrt::fail;
 using Bytes = std::vector<std::uint8_t>;
 
 // Ends the run here for --help, --version and a command line that does not fit.
-Options read_command_line(int argc, char** argv)
+Options read_command_line(const std::vector<std::string>& args)
 {
-    toolrt::answer_help_or_version(argc, argv, "lzsunpack", MSG_USAGE, HELP_TEXT);
-    CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    toolrt::answer_help_or_version(args, "lzsunpack", MSG_USAGE, HELP_TEXT);
+    CommandLine line = parse_command_line(std::vector<std::string>(args.begin() + 1, args.end()));
     switch (line.action) {
     case Action::UNPACK:
         break;
     case Action::USAGE_ERROR:
-        fail(toolrt::EXIT_USAGE, MSG_USAGE, argv[0]);
+        fail(toolrt::EXIT_USAGE, MSG_USAGE, args[0].c_str());
     case Action::BAD_KIND:
         fail(toolrt::EXIT_USAGE, MSG_BAD_KIND, line.bad_kind.c_str());
     }
@@ -61,9 +62,10 @@ std::string choose_output(const Options& options, ImageKind kind)
 {
     std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
     toolrt::refuse_output_over_input(options.infile.c_str(), outfile.c_str());
-    std::error_code error;
-    if (!options.force && std::filesystem::exists(std::filesystem::symlink_status(outfile, error)))
-        fail(toolrt::EXIT_USAGE, MSG_OUTPUT_EXISTS, outfile.c_str());
+    // Early, so that a refused run does no work; the commit checks again.
+    bool written_into = platform::file_kind(outfile.c_str()) == platform::FileKind::SPECIAL;
+    if (!options.force && !written_into && platform::name_exists(outfile.c_str()))
+        fail(toolrt::EXIT_USAGE, toolrt::MSG_OUTPUT_EXISTS, outfile.c_str());
     return outfile;
 }
 
@@ -75,17 +77,9 @@ Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind)
     if (length < 0)
         fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
     std::uint64_t wanted = std::min<std::uint64_t>(static_cast<std::uint64_t>(length), largest_image_size(kind) + 1);
-    Bytes image;
-    try {
-        image.resize(static_cast<std::size_t>(wanted));
-    } catch (const std::bad_alloc&) {
-        fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC,
-             static_cast<int>(std::min<std::uint64_t>(wanted, INT32_MAX)));
-    }
+    Bytes image(static_cast<std::size_t>(wanted));
     std::size_t read = image.empty() ? 0 : std::fread(image.data(), 1, image.size(), input);
-    bool failed = std::ferror(input) != 0;
-    std::fclose(input);
-    if (failed)
+    if (std::ferror(input) != 0)
         fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
     image.resize(read);
     return image;
@@ -101,20 +95,23 @@ Bytes unpack(Bytes image, ImageKind kind, const std::string& infile, codec::Deco
     return std::move(result.data);
 }
 
-void write_output(const std::string& outfile, const Bytes& data)
+// The output takes the permission bits of `input`, the image.
+void write_output(const std::string& outfile, const Bytes& data, std::FILE* input, bool force)
 {
-    std::FILE* out = toolrt::temp_output_open(outfile.c_str());
+    std::FILE* out = toolrt::temp_output_open(outfile.c_str(), input);
     // fwrite must not see the null buffer of an empty vector.
     if (!data.empty() && std::fwrite(data.data(), 1, data.size(), out) != data.size())
         fail(toolrt::EXIT_DATA, toolrt::MSG_SHORT_WRITE);
-    toolrt::temp_output_commit();
+    if (std::FILE* committed = toolrt::temp_output_commit(force ? platform::Replace::ALLOWED
+                                                                : platform::Replace::REFUSED))
+        std::fclose(committed);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options = read_command_line(argc, argv);
+    Options options = read_command_line(toolrt::start_run(argc, argv));
     std::FILE* input = toolrt::open_input(options.infile.c_str());
     ImageKind kind = choose_kind(options);
     std::string outfile = choose_output(options, kind);
@@ -123,10 +120,11 @@ int main(int argc, char** argv)
     std::uint64_t packed = image.size();
     codec::DecodeStats stats = {};
     Bytes data = unpack(std::move(image), kind, options.infile, stats);
-    write_output(outfile, data);
+    write_output(outfile, data, input, options.force);
+    std::fclose(input);
 
     std::fputs(format_report(options.infile.c_str(), kind, packed, data.size()).c_str(), stdout);
     if (options.verbose)
         std::fputs(format_statistics(stats).c_str(), stdout);
-    return toolrt::EXIT_OK;
+    toolrt::finish_run(toolrt::EXIT_OK);
 }

@@ -1,6 +1,7 @@
 // lzsunpack's own messages. The ones it shares with the packers (a file
 // that cannot be opened, memory, writing the output) come from
-// toolrt/exit_status.h, with the statuses. Like theirs, each is a format
+// toolrt/exit_status.h, with the statuses (an existing output too: the
+// commit refuses it there). Like theirs, each is a format
 // for fail(), which adds one more "\n".
 #pragma once
 
@@ -10,7 +11,6 @@ namespace lzsunpack {
 inline constexpr char MSG_USAGE[] = "Usage: %s [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n";
 inline constexpr char MSG_BAD_KIND[] = "Can't unpack a kind named %s: the kinds are lzs, app, app2 and pak!\n";
 inline constexpr char MSG_UNKNOWN_KIND[] = "Can't tell the kind of %s from its name: give it with -t!\n";
-inline constexpr char MSG_OUTPUT_EXISTS[] = "Can't write %s: it exists (-f replaces it)!\n";
 
 // EXIT_DATA: the file, then unpack_error_reason().
 inline constexpr char MSG_CANT_UNPACK[] = "Can't unpack %s: %s\n";

@@ -52,11 +52,11 @@ void write_output(std::span<const std::uint8_t> image)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(argc, argv, "appscramble", HELP_SUMMARY);
+    answer_help_or_version(start_scrambler(argc, argv), "appscramble", HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     scramble_input(image);
     set_word(image, APP_LENGTH_WORD, 0);
     write_output(image);
-    return EXIT_OK;
+    finish_scrambler(EXIT_OK);
 }

@@ -69,10 +69,10 @@ int write_output(std::span<const std::uint8_t> image)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(argc, argv, "chkpak", HELP_SUMMARY);
+    answer_help_or_version(start_scrambler(argc, argv), "chkpak", HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     std::uint32_t words = scramble_input(image);
     write_header(image, words);
-    return write_output(image);
+    finish_scrambler(write_output(image));
 }

@@ -1,25 +1,47 @@
 #include "scramble/help.h"
 
+#include "platform/program.h"
 #include "scramble/messages.h"
+#include "scramble/stop.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <new>
 
 namespace scramble {
+namespace {
 
-void answer_help_or_version(int argc, char** argv, const char* name, const char* summary)
+void out_of_memory() { stop(EXIT_MEMORY, MSG_NO_MEMORY); }
+
+}  // namespace
+
+std::vector<std::string> start_scrambler(int argc, char** argv)
 {
-    if (argc != 2)
+    std::set_new_handler(out_of_memory);
+    return platform::start_program(argc, argv);
+}
+
+void finish_scrambler(int status)
+{
+    bool lost = std::ferror(stdout) != 0;
+    lost = std::fclose(stdout) != 0 || lost;
+    if (lost)
+        stop(EXIT_DATA, MSG_CANT_WRITE_STDOUT);
+    std::exit(status);
+}
+
+void answer_help_or_version(const std::vector<std::string>& args, const char* name, const char* summary)
+{
+    if (args.size() != 2)
         return;
-    if (std::strcmp(argv[1], "--help") == 0) {
-        std::printf("Usage: %s\n", argv[0]);
+    if (args[1] == "--help") {
+        std::printf("Usage: %s\n", args[0].c_str());
         std::fputs(summary, stdout);
-        std::exit(EXIT_OK);
+        finish_scrambler(EXIT_OK);
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
+    if (args[1] == "--version") {
         std::printf("%s %s\n", name, LZSTOOLS_VERSION);
-        std::exit(EXIT_OK);
+        finish_scrambler(EXIT_OK);
     }
 }
 

@@ -5,81 +5,32 @@
 #include "scramble/messages.h"
 #include "scramble/stop.h"
 
+#include "platform/files.h"
+#include "platform/output_file.h"
+
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace scramble {
-namespace {
-
-// The suffix mkstemp replaces with random characters.
-constexpr char TEMP_SUFFIX[] = ".XXXXXX";
-
-// Holds off the signals that would end the process while a temporary file
-// exists; one that arrives meanwhile is delivered when the block ends.
-class InterruptBlock {
-public:
-    InterruptBlock()
-    {
-        sigset_t set;
-        sigemptyset(&set);
-        for (int signal : {SIGINT, SIGTERM, SIGHUP})
-            sigaddset(&set, signal);
-        sigprocmask(SIG_BLOCK, &set, &saved_);
-    }
-    ~InterruptBlock() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-    InterruptBlock(const InterruptBlock&) = delete;
-    InterruptBlock& operator=(const InterruptBlock&) = delete;
-
-private:
-    sigset_t saved_;
-};
-
-// The mode "wb" would have created the file with; mkstemp's is 0600.
-mode_t default_file_mode()
-{
-    mode_t mask = umask(0);
-    umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-}
-
-// Writes all of `bytes`, resuming after interrupted or partial writes.
-// Returns 0, or the errno of the failure.
-int write_all(int fd, std::span<const std::uint8_t> bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t written = write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return written < 0 ? errno : ENOSPC;
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
-// Removes the temporary file and ends the run with the write's error.
-[[noreturn]] void stop_write(const std::string& temp_name, const char* name, int error)
-{
-    unlink(temp_name.c_str());
-    stop(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(error));
-}
-
-}  // namespace
 
 std::optional<std::size_t> read_optional_input(const char* name, std::span<std::uint8_t> image)
 {
-    std::FILE* input = std::fopen(name, "rb");
-    if (input == nullptr) {
-        if (errno == ENOENT)
-            return std::nullopt;
+    platform::InputFile opened = platform::open_input_file(name);
+    switch (opened.result) {
+    case platform::OpenResult::OPENED:
+        break;
+    case platform::OpenResult::MISSING:
+        return std::nullopt;
+    case platform::OpenResult::NOT_REGULAR:
+        // A directory has always been an input that cannot be read.
+        if (platform::file_kind(name) == platform::FileKind::DIRECTORY)
+            stop(EXIT_DATA, MSG_CANT_READ, name, std::strerror(EISDIR));
+        stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
+    case platform::OpenResult::FAILED:
         stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
     }
+    std::FILE* input = opened.stream;
     std::size_t length = std::fread(image.data(), 1, image.size(), input);
     // A byte beyond the image means the input would be cut.
     unsigned char beyond;
@@ -95,27 +46,27 @@ std::optional<std::size_t> read_optional_input(const char* name, std::span<std::
 
 bool write_image_file(const char* name, std::span<const std::uint8_t> image)
 {
-    InterruptBlock block;
-    // A write past the file size limit raises SIGXFSZ, whose default action
-    // would end the run mid-write and strand the temporary file. Ignored, it
-    // leaves a failed write (EFBIG), reported like a full disk.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::string temp_name = std::string(name) + TEMP_SUFFIX;
-    int fd = mkstemp(temp_name.data());
-    if (fd < 0)
+    platform::OutputError error = platform::OutputError::NONE;
+    std::FILE* out = platform::begin_output(name, nullptr, error);
+    if (out == nullptr)
         return false;
-    fchmod(fd, default_file_mode());
-    if (int error = write_all(fd, image); error != 0) {
-        close(fd);
-        stop_write(temp_name, name, error);
+    if (std::fwrite(image.data(), 1, image.size(), out) != image.size()) {
+        int cause = errno;
+        platform::abandon_output();
+        stop(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(cause));
     }
-    if (close(fd) != 0)
-        stop_write(temp_name, name, errno);
-    if (std::rename(temp_name.c_str(), name) != 0) {
-        unlink(temp_name.c_str());
-        return false;
+    switch (platform::commit_output(platform::Replace::ALLOWED)) {
+    case platform::OutputError::NONE:
+        std::fclose(out);
+        return true;
+    case platform::OutputError::CANT_WRITE:
+        stop(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(errno));
+    case platform::OutputError::CANT_CREATE:
+    case platform::OutputError::EXISTS:
+    case platform::OutputError::CANT_RENAME:
+        break;
     }
-    return true;
+    return false;
 }
 
 }  // namespace scramble

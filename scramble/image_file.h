@@ -4,14 +4,15 @@
 // error: the image keeps its built-in content. Any other trouble with it is,
 // and ends the run before the output is touched: an input that exists but
 // cannot be opened or read, and one longer than the image, which would be cut
-// and reach the loader without the end mark of its token stream.
+// and reach the loader without the end mark of its token stream. An input
+// that is not a regular file (a FIFO, a device) is refused at once, without
+// waiting for a writer; a name that exists but leads nowhere (a dangling
+// link) is an input that cannot be opened, not a missing one.
 //
-// The output never appears half-written. It goes to a fresh temporary file
-// beside its final name and is renamed onto that name only once written and
-// closed, so a full disk or any other failure leaves the previous output as
-// it was and no temporary file behind. SIGINT, SIGTERM and SIGHUP are held
-// off while the temporary file exists, and SIGXFSZ is ignored, so no signal
-// strands it either.
+// The output never appears half-written. It goes through the platform's
+// output (a new file beside its final name, named once written and on the
+// disk), so a full disk, an interruption or any other failure leaves the
+// previous output as it was and no temporary file behind.
 #pragma once
 
 #include <cstddef>

@@ -11,8 +11,9 @@ namespace scramble {
 
 enum ExitStatus : int {
     EXIT_OK = 0,
-    EXIT_OPEN = 2,  // an input exists but cannot be opened; appscramble's output cannot be created
-    EXIT_DATA = 5,  // an input cannot be read or does not fit the image; an output write fails
+    EXIT_OPEN = 2,    // an input exists but cannot be opened; appscramble's output cannot be created
+    EXIT_MEMORY = 3,  // memory cannot be allocated
+    EXIT_DATA = 5,    // an input cannot be read or does not fit the image; an output write fails
 };
 
 // chkpak's one message, on stdout. Its status is the count of characters
@@ -26,5 +27,7 @@ inline constexpr char MSG_CANT_OPEN_FILE[] = "Can't open file: %s!\n";
 inline constexpr char MSG_CANT_READ[] = "Can't read %s: %s!\n";
 inline constexpr char MSG_INPUT_TOO_LONG[] = "Can't scramble %s: longer than the %zu-byte image!\n";
 inline constexpr char MSG_CANT_WRITE[] = "Can't write %s: %s!\n";
+inline constexpr char MSG_NO_MEMORY[] = "Can't allocate memory!\n";
+inline constexpr char MSG_CANT_WRITE_STDOUT[] = "Can't write to standard output!\n";
 
 }  // namespace scramble

@@ -21,14 +21,20 @@ inline constexpr char MSG_USAGE_APPPACK[] = "Usage: %s infile\n";
 inline constexpr char MSG_USAGE_LZSPACK[] = "Usage: %s infile [outfile]\n";
 inline constexpr char MSG_OUTPUT_IS_INPUT[] = "Can't write %s: it is the input file!\n";
 inline constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
+inline constexpr char MSG_OUTPUT_EXISTS[] = "Can't write %s: it exists (-f replaces it)!\n";
 
 // EXIT_OPEN
 inline constexpr char MSG_CANT_OPEN_FILE[] = "Can't open file: %s!\n";
 inline constexpr char MSG_CANT_OPEN_TEMP[] = "Can't open temporary file!\n";
+// The system refuses the name itself: it, or a part of it, is longer than
+// the system allows.
+inline constexpr char MSG_CANT_LOCK_DIRECTORY[] = "Can't lock the current directory for the outputs!\n";
+inline constexpr char MSG_OUTPUT_NAME_TOO_LONG[] = "Can't write %s: the system refuses a name that long!\n";
 
 // EXIT_MEMORY
 inline constexpr char MSG_NO_MEMORY_SRC[] = "Can't allocate memory %d bytes for src!\n";
 inline constexpr char MSG_NO_MEMORY_DST[] = "Can't allocate memory %d bytes for dst!\n";
+inline constexpr char MSG_NO_MEMORY[] = "Can't allocate memory!\n";
 
 // EXIT_DATA
 inline constexpr char MSG_SHORT_WRITE[] = "Can't write correctly size\n";
@@ -40,6 +46,7 @@ inline constexpr char MSG_DECODE_TRUNCATED[] = "Decode data error! stream ends w
 inline constexpr char MSG_DECODE_SIZE[] = "Can't decode correctly!\n\torg_size = %d, decode_size = %d\n";
 inline constexpr char MSG_DECODE_MISMATCH[] = "Can't decode correctly!\n";
 inline constexpr char MSG_INPUT_TOO_LARGE[] = "Can't pack %s: 2 GiB or more is too large!\n";
+inline constexpr char MSG_CANT_WRITE_STDOUT[] = "Can't write to standard output!\n";
 inline constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
 
 }  // namespace toolrt

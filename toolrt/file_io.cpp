@@ -3,37 +3,18 @@
 #include "exit_status.h"
 #include "fail.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include <sys/stat.h>
+#include "platform/files.h"
 
 namespace toolrt {
 
-std::int64_t file_length(std::FILE* stream)
-{
-    off_t start = ftello(stream);
-    if (start < 0)
-        return -1;
-    if (fseeko(stream, 0, SEEK_END) != 0)
-        return -1;
-    off_t end = ftello(stream);
-    if (fseeko(stream, start, SEEK_SET) != 0)
-        return -1;
-    return end;
-}
+std::int64_t file_length(std::FILE* stream) { return platform::file_size(stream); }
 
 std::FILE* open_input(const char* path)
 {
-    std::FILE* stream = std::fopen(path, "rb");
-    if (stream == nullptr)
+    platform::InputFile input = platform::open_input_file(path);
+    if (input.result != platform::OpenResult::OPENED)
         fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, path);
-    struct stat info;
-    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(stream);
-        fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, path);
-    }
-    return stream;
+    return input.stream;
 }
 
 std::uint32_t packable_length(std::FILE* input, const char* path)
@@ -48,8 +29,8 @@ std::uint32_t packable_length(std::FILE* input, const char* path)
 
 void refuse_output_over_input(const char* input, const char* output)
 {
-    std::error_code error;  // an output that does not exist yet is no threat
-    if (std::filesystem::equivalent(input, output, error))
+    // An output that does not exist yet is no threat.
+    if (platform::same_file(input, output))
         fail(EXIT_USAGE, MSG_OUTPUT_IS_INPUT, output);
 }
 

@@ -13,9 +13,9 @@ inline constexpr std::int64_t MAX_INPUT_SIZE = INT32_MAX;
 // stream's position is the same afterwards.
 std::int64_t file_length(std::FILE* stream);
 
-// Opens `path` for binary reading. Anything but a regular file that opens
-// fails with EXIT_OPEN and MSG_CANT_OPEN_FILE: a directory "opens" here but
-// cannot be read.
+// Opens `path` for binary reading. Anything but a regular file fails at once
+// with EXIT_OPEN and MSG_CANT_OPEN_FILE: a directory, a device, or a FIFO
+// that would otherwise hold the open until a writer came.
 std::FILE* open_input(const char* path);
 
 // The length of an input opened by open_input, refused with EXIT_DATA if a

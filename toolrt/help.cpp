@@ -2,36 +2,35 @@
 
 #include "exit_status.h"
 #include "fail.h"
+#include "run.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace toolrt {
 
-void answer_help_or_version(int argc, char** argv, const char* name, const char* usage_format,
+void answer_help_or_version(const std::vector<std::string>& args, const char* name, const char* usage_format,
                             const char* summary)
 {
-    if (argc != 2)
+    if (args.size() != 2)
         return;
-    if (std::strcmp(argv[1], "--help") == 0) {
-        std::printf(usage_format, argv[0]);
+    if (args[1] == "--help") {
+        std::printf(usage_format, args[0].c_str());
         std::fputs(summary, stdout);
-        std::exit(EXIT_OK);
+        finish_run(EXIT_OK);
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
+    if (args[1] == "--version") {
         std::printf("%s %s\n", name, LZSTOOLS_VERSION);
-        std::exit(EXIT_OK);
+        finish_run(EXIT_OK);
     }
 }
 
-const char* input_argument(int argc, char** argv, const char* name, const char* usage_format,
+const char* input_argument(const std::vector<std::string>& args, const char* name, const char* usage_format,
                            const char* summary)
 {
-    answer_help_or_version(argc, argv, name, usage_format, summary);
-    if (argc < 2)
-        fail(EXIT_USAGE, usage_format, argv[0]);
-    return argv[1];
+    answer_help_or_version(args, name, usage_format, summary);
+    if (args.size() < 2)
+        fail(EXIT_USAGE, usage_format, args.empty() ? name : args[0].c_str());
+    return args[1].c_str();
 }
 
 }  // namespace toolrt

@@ -1,27 +1,37 @@
 // The temporary output through which every file of a packing tool is written.
 //
-// An output is never written in place. It goes to a fresh file created
-// exclusively, under an unpredictable name, in the directory of its final
-// name; once complete it is renamed onto the final name in one step. A reader
-// of the final name therefore sees the old file or the whole new one, never
-// a mixture and never nothing. Until the commit the temporary file is pending:
-// an exit of any kind (fail, a return from main, SIGINT, SIGTERM, SIGHUP)
-// removes it. At most one output is pending at a time.
+// An output is never written in place. It goes to a new file in the
+// directory of its final name (nameless where the system allows it), which
+// once complete and on the disk is given the final name in one step. A reader
+// of the final name therefore sees the old file or the whole new one, never a
+// mixture and never nothing. Until the commit the file is pending: an exit of
+// any kind (fail, a return from main, SIGINT, SIGTERM, SIGHUP) removes it. At
+// most one output is pending at a time.
+//
+// The one exception is a final name that is a device or a FIFO (/dev/null,
+// /dev/stdout on a pipe): that is written into directly, as the user asked.
 #pragma once
+
+#include "platform/output_file.h"
 
 #include <cstdio>
 
 namespace toolrt {
 
 // Creates the temporary file beside `final_name` and returns its stream, open
-// for binary writing. Fails with EXIT_OPEN if it cannot be created.
-std::FILE* temp_output_open(const char* final_name);
+// for binary writing. Its permission bits are those of `mode_from` (the
+// input) within the umask, or 0666 within the umask without it. Fails with
+// EXIT_OPEN if it cannot be created.
+std::FILE* temp_output_open(const char* final_name, std::FILE* mode_from = nullptr);
 
-// Closes the pending stream and renames the file onto the final name given
-// to temp_output_open, replacing any file of that name. A failed close (data
-// that never reached the disk) or rename removes the temporary file and fails
-// with EXIT_DATA. Afterwards nothing is pending.
-void temp_output_commit();
+// Syncs the pending file and gives it the final name given to
+// temp_output_open, replacing any file of that name only if `replace` allows.
+// Data that never reached the disk, or a name that cannot be given, remove
+// the file and fail with EXIT_DATA; an existing file that may not be
+// replaced, with EXIT_USAGE. Returns the committed file's stream at its
+// start, for the caller to read back and close; nullptr (nothing to read
+// back) when the output was a device or FIFO written in place.
+std::FILE* temp_output_commit(platform::Replace replace = platform::Replace::ALLOWED);
 
 // Removes the pending temporary file, if any. Runs at exit on its own; public
 // for the tests.

@@ -6,11 +6,35 @@
 namespace packer_runs {
 namespace {
 
-bool is_temporary_of(const std::string& entry, const std::string& output)
+namespace fs = std::filesystem;
+
+constexpr char TEMP_PREFIX[] = ".lzstmp-";  // a named temporary file
+
+// The size of a file, or -1.
+long long size_of(const fs::path& path)
 {
-    constexpr std::size_t SUFFIX = 7;  // ".XXXXXX"
-    return entry.size() == output.size() + SUFFIX && entry.compare(0, output.size(), output) == 0 &&
-           entry[output.size()] == '.';
+    std::error_code error;
+    auto size = fs::file_size(path, error);
+    return error ? -1 : static_cast<long long>(size);
+}
+
+// A nameless temporary file is only seen through the descriptor of the
+// process writing it, whose working directory is `dir`: /proc shows it as
+// "<dir>/#<inode> (deleted)".
+long long nameless_temporary_size(const fs::path& dir)
+{
+    std::error_code error;
+    for (const auto& process : fs::directory_iterator("/proc", error)) {
+        std::error_code ignored;
+        if (fs::read_symlink(process.path() / "cwd", ignored) != dir)
+            continue;
+        for (const auto& fd : fs::directory_iterator(process.path() / "fd", ignored)) {
+            std::string target = fs::read_symlink(fd.path(), ignored).string();
+            if (target.rfind((dir / "#").string(), 0) == 0)
+                return size_of(fd.path());
+        }
+    }
+    return -1;
 }
 
 }  // namespace
@@ -50,16 +74,13 @@ testing_support::RunResult run(const Packer& packer, const ScratchDir& dir,
     return testing_support::run_program(packer.path, {packer.input}, dir.path(), options);
 }
 
-long long temporary_size(const ScratchDir& dir, const std::string& name)
+long long temporary_size(const ScratchDir& dir)
 {
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path(), error)) {
-        if (is_temporary_of(entry.path().filename().string(), name)) {
-            auto size = entry.file_size(error);
-            return error ? 0 : static_cast<long long>(size);
-        }
-    }
-    return -1;
+    for (const auto& entry : fs::directory_iterator(dir.path(), error))
+        if (entry.path().filename().string().rfind(TEMP_PREFIX, 0) == 0)
+            return size_of(entry.path());
+    return nameless_temporary_size(fs::canonical(dir.path(), error));
 }
 
 }  // namespace packer_runs

@@ -40,8 +40,9 @@ Files prepare(const ScratchDir& dir, const Packer& packer, const Bytes& input);
 testing_support::RunResult run(const Packer& packer, const ScratchDir& dir,
                                const testing_support::RunOptions& options = {});
 
-// The size of the temporary file ("<name>.XXXXXX") through which `name` is
-// being written in `dir`, or -1 if there is none.
-long long temporary_size(const ScratchDir& dir, const std::string& name);
+// The size of the temporary file through which a program running in `dir`
+// writes its pending output (named, or nameless and seen through the
+// program's descriptor), or -1 if there is none.
+long long temporary_size(const ScratchDir& dir);
 
 }  // namespace packer_runs

@@ -74,7 +74,7 @@ TEST(CommandLine, TakesNamesThatLookLikeFlagsAfterDoubleDash)
 TEST(CommandLine, RefusesWhatDoesNotFitTheUsage)
 {
     std::vector<std::vector<std::string>> lines = {
-        {}, {"-v"}, {"a", "b", "c"}, {"-x", "a"}, {"-vf", "a"}, {"a", "-t"}, {"--"}, {"--help", "a"},
+        {}, {"-v"}, {"a", "b", "c"}, {"-x", "a"}, {"-vf", "a"}, {"-t"}, {"--"}, {"--help", "a"}, {"a", "-f", "b"},
     };
     for (const auto& args : lines)
         EXPECT_EQ(parse_command_line(args).action, Action::USAGE_ERROR) << args.size();

@@ -32,7 +32,8 @@ void pack(const ScratchDir& dir)
 
 void verify(const ScratchDir& dir)
 {
-    codec::verify_packed_file((dir / "in.lzs").c_str(), LZS_LAYOUT, (dir / "in.bin").c_str(), 0);
+    std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
+    codec::verify_packed_file(std::fopen((dir / "in.lzs").c_str(), "rb"), LZS_LAYOUT, input, 0);
     std::exit(0);
 }
 
