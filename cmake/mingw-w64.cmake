@@ -5,8 +5,8 @@
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 #
 # The posix thread model is the one whose C++ runtime has std::thread and
-# std::mutex. Every runtime (libgcc, libstdc++, winpthread) is linked into
-# the executables, so each .exe runs on a plain Windows with nothing beside it.
+# std::mutex. cmake/windows.cmake holds what every Windows build adds, cross
+# or native (static runtimes among it).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -21,10 +21,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# -static takes winpthread's archive instead of its DLL as well.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
+# Wine's prefix (its C: drive and registry) lives in the build directory, so
+# that a build never touches the user's own and a fresh one starts clean;
+# Wine's debugging chatter would only clutter the tests' output.
 find_program(LZS_WINE NAMES wine wine64)
 if(LZS_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${LZS_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix WINEDEBUG=-all ${LZS_WINE})
 endif()

@@ -123,7 +123,7 @@ TEST(Lzspack, NeverOverwritesItsInput)
     }
     // The same file through links: hard.bin is x.lzs, and so is hard.lzs.
     std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.bin");
-    std::filesystem::create_symlink("x.lzs", dir / "hard.lzs");
+    std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.lzs");
     RunResult run = lzspack(dir, {"hard.bin"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Can't write hard.lzs: it is the input file!\n\n");

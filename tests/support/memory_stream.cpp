@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <stdexcept>
 
 namespace testing_support {
@@ -36,13 +37,24 @@ std::string to_hex(const Bytes& bytes)
     return hex;
 }
 
-CapturedStream::CapturedStream() : stream_(std::tmpfile())
+CapturedStream::CapturedStream()
 {
+    static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string name = "lzscapture.";
+    for (int i = 0; i < 12; ++i)
+        name += LETTERS[random() % (sizeof LETTERS - 1)];
+    path_ = (std::filesystem::temp_directory_path() / name).string();
+    stream_ = std::fopen(path_.c_str(), "w+b");
     if (stream_ == nullptr)
-        throw std::runtime_error("tmpfile failed");
+        throw std::runtime_error("cannot create " + path_);
 }
 
-CapturedStream::~CapturedStream() { std::fclose(stream_); }
+CapturedStream::~CapturedStream()
+{
+    std::fclose(stream_);
+    std::remove(path_.c_str());
+}
 
 Bytes CapturedStream::bytes() const
 {
@@ -59,9 +71,8 @@ Bytes encode(const Bytes& input) { return encode_with(input, codec::encode_strea
 
 Bytes encode_with(const Bytes& input, const Encoder& encoder)
 {
-    std::FILE* in = std::tmpfile();
-    if (in == nullptr)
-        throw std::runtime_error("tmpfile failed");
+    CapturedStream input_file;
+    std::FILE* in = input_file.stream();
     if (!input.empty())
         std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
@@ -69,7 +80,6 @@ Bytes encode_with(const Bytes& input, const Encoder& encoder)
     CapturedStream out;
     codec::TokenWriter writer = codec::make_token_writer(out.stream(), 0);
     encoder(in, writer);
-    std::fclose(in);
 
     Bytes stream = out.bytes();
     EXPECT_EQ(writer.bytes_written, static_cast<std::int64_t>(stream.size()));

@@ -19,8 +19,8 @@ Bytes from_hex(const std::string& hex);  // "00 61 FF" or "0061ff"
 std::string to_hex(const Bytes& bytes);  // "00 61 FF"
 
 // A stream whose bytes the test reads back once the code under test has
-// written them: a temporary file, since not every C library has memory
-// streams.
+// written them: a temporary file of its own (not every C library has memory
+// streams, and Windows' tmpfile names clash between processes).
 class CapturedStream {
 public:
     CapturedStream();
@@ -33,6 +33,7 @@ public:
     Bytes bytes() const;
 
 private:
+    std::string path_;
     std::FILE* stream_;
 };
 
