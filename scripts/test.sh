@@ -15,3 +15,4 @@ bash scripts/fuzz.sh 30
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLZS_SANITIZE=ON -DLZS_BUILD_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+bash scripts/test-windows.sh

@@ -213,6 +213,13 @@ OutputError commit_output(Replace replace)
         return fail_commit(OutputError::CANT_WRITE);
     }
 
+    // Windows itself refuses to replace a read-only file, but not every
+    // implementation of its API does (Wine renames over it): asked first, a
+    // read-only output stays whatever runs the program.
+    DWORD attributes = GetFileAttributesW(g_output.final_name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) && replace == Replace::ALLOWED)
+        return fail_commit(OutputError::CANT_RENAME);
+
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace == Replace::ALLOWED ? MOVEFILE_REPLACE_EXISTING : 0);
     if (!MoveFileExW(g_output.temp_name.c_str(), g_output.final_name.c_str(), flags)) {
         DWORD failure = GetLastError();

@@ -27,6 +27,9 @@ std::wstring long_form(const std::wstring& name)
     if (length == 0 || length >= size)
         return name;
     full.resize(length);
+    // Devices (\\.\NUL) and names already literal stay as they are.
+    if (full.rfind(L"\\\\.\\", 0) == 0 || has_long_prefix(full))
+        return full;
     // \\server\share\x becomes \\?\UNC\server\share\x.
     if (full.rfind(L"\\\\", 0) == 0)
         return L"\\\\?\\UNC\\" + full.substr(2);
@@ -43,7 +46,11 @@ std::wstring wide_name(const char* name)
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide.data(), length);
     wide.resize(static_cast<std::size_t>(length - 1));
-    if (wide.size() < PLAIN_NAME_LIMIT || has_long_prefix(wide))
+    if (has_long_prefix(wide))
+        return wide;
+    // A relative name is as long as the current directory makes it.
+    std::size_t reach = wide.size() + GetCurrentDirectoryW(0, nullptr);
+    if (wide.size() < PLAIN_NAME_LIMIT && reach < PLAIN_NAME_LIMIT)
         return wide;
     return long_form(wide);
 }

@@ -40,13 +40,15 @@ ScratchDir::~ScratchDir()
     std::filesystem::remove_all(path_, error);
 }
 
-void ScratchDir::write(const std::string& name, const Bytes& bytes) const
+void write_file(const std::filesystem::path& path, const Bytes& bytes)
 {
-    std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        throw std::runtime_error("cannot write " + name);
+        throw std::runtime_error("cannot write " + path.filename().string());
 }
+
+void ScratchDir::write(const std::string& name, const Bytes& bytes) const { write_file(path_ / name, bytes); }
 
 void ScratchDir::write(const std::string& name, const std::string& text) const
 {
