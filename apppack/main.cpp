@@ -8,13 +8,13 @@
 // Both names are fixed and lie in the current directory, so a run holds the
 // directory's lock while it writes them: two runs in one directory take
 // turns, and the pair a run leaves behind always comes from one executable.
-#include "codec/packed_file.h"
+#include "packing/packed_file.h"
+#include "packing/ratio.h"
 #include "platform/directory_lock.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
-#include "toolrt/ratio.h"
 #include "toolrt/run.h"
 #include "toolrt/temp_output.h"
 
@@ -31,7 +31,10 @@ constexpr char IMAGE_NAME[] = "zq_app.bin";
 constexpr int HEADER_SIZE = 2048;
 constexpr int RECORD_OFFSET = 16;
 constexpr int RECORD_SIZE = 60;
-constexpr codec::PackedLayout IMAGE_LAYOUT = {1, 0};
+constexpr packing::PackedLayout IMAGE_LAYOUT = {1, 0};
+
+constexpr char MSG_USAGE[] = "Usage: %s infile\n";
+constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] =
@@ -75,7 +78,7 @@ void write_header_record(std::FILE* input)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args = start_run(argc, argv);
-    const char* infile = input_argument(args, "apppack", MSG_USAGE_APPPACK, HELP_SUMMARY);
+    const char* infile = input_argument(args, "apppack", MSG_USAGE, HELP_SUMMARY);
 
     std::FILE* input = open_input(infile);
     refuse_to_overwrite_input(infile);
@@ -84,13 +87,13 @@ int main(int argc, char** argv)
     if (!platform::lock_current_directory())
         fail(EXIT_OPEN, MSG_CANT_LOCK_DIRECTORY);
     write_header_record(input);
-    codec::PackedFile packed = codec::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length});
-    print_ratio(infile, body_length, packed.bytes_written);
+    packing::PackedFile packed = packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length});
+    packing::print_ratio(infile, body_length, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
     if (packed.committed != nullptr)
-        codec::verify_packed_file(packed.committed, IMAGE_LAYOUT, input, HEADER_SIZE);
+        packing::verify_packed_file(packed.committed, IMAGE_LAYOUT, input, HEADER_SIZE);
     std::fclose(input);
     finish_run(EXIT_OK);
 }

@@ -3,13 +3,13 @@
 // .lzs layout: the format word 1, the original length, then the token
 // stream; words are 32-bit little-endian. A second argument is accepted for
 // the build scripts that pass one, and has no effect.
-#include "codec/packed_file.h"
 #include "lzspack/output_name.h"
+#include "packing/packed_file.h"
+#include "packing/ratio.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
-#include "toolrt/ratio.h"
 #include "toolrt/run.h"
 
 #include <cstdio>
@@ -21,7 +21,10 @@ namespace {
 using namespace toolrt;
 
 constexpr std::uint32_t LZS_FORMAT_WORD = 1;
-constexpr codec::PackedLayout LZS_LAYOUT = {2, 1};
+constexpr packing::PackedLayout LZS_LAYOUT = {2, 1};
+
+constexpr char MSG_USAGE[] = "Usage: %s infile [outfile]\n";
+constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] =
@@ -35,7 +38,7 @@ constexpr char HELP_SUMMARY[] =
 int main(int argc, char** argv)
 {
     std::vector<std::string> args = start_run(argc, argv);
-    const char* infile = input_argument(args, "lzspack", MSG_USAGE_LZSPACK, HELP_SUMMARY);
+    const char* infile = input_argument(args, "lzspack", MSG_USAGE, HELP_SUMMARY);
 
     std::FILE* input = open_input(infile);
     std::string outfile;
@@ -44,14 +47,14 @@ int main(int argc, char** argv)
     refuse_output_over_input(infile, outfile.c_str());
     std::uint32_t original = packable_length(input, infile);
 
-    codec::PackedFile packed =
-        codec::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original});
-    print_ratio(infile, original, packed.bytes_written);
+    packing::PackedFile packed =
+        packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original});
+    packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
     if (packed.committed != nullptr)
-        codec::verify_packed_file(packed.committed, LZS_LAYOUT, input, 0);
+        packing::verify_packed_file(packed.committed, LZS_LAYOUT, input, 0);
     std::fclose(input);
     finish_run(EXIT_OK);
 }

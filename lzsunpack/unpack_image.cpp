@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <span>
@@ -26,6 +27,9 @@ constexpr std::uint64_t MAX_OUTPUT_PER_STREAM_BYTE = codec::MAX_MATCH_LENGTH / c
 static_assert(MAX_OUTPUT_PER_STREAM_BYTE * codec::MAX_TOKEN_BYTES >= codec::MAX_MATCH_LENGTH);
 
 constexpr std::size_t WORD_SIZE = 4;
+
+// "an app image", "a pak image": the kinds' names are read as words.
+const char* article(const char* name) { return std::strchr("aeiou", name[0]) != nullptr ? "an" : "a"; }
 
 UnpackResult failure(UnpackError error, std::uint64_t found = 0, std::uint64_t expected = 0)
 {
@@ -120,11 +124,11 @@ std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)
     switch (result.error) {
     case UnpackError::WRONG_SIZE:
         if (info.fixed_size != 0)
-            std::snprintf(text, sizeof text, "a %s image is %zu bytes, not %" PRIu64 "!", info.name,
+            std::snprintf(text, sizeof text, "%s %s image is %zu bytes, not %" PRIu64 "!", article(info.name), info.name,
                           info.fixed_size, result.found);
         else if (result.found < info.stream_offset)
-            std::snprintf(text, sizeof text, "%" PRIu64 " bytes are too few for the header of a %s image!",
-                          result.found, info.name);
+            std::snprintf(text, sizeof text, "%" PRIu64 " bytes are too few for the header of %s %s image!",
+                          result.found, article(info.name), info.name);
         else
             std::snprintf(text, sizeof text, "%" PRIu64 " bytes are more than any %s image holds!",
                           result.found, info.name);

@@ -11,12 +11,13 @@
 //
 // Arguments are ignored (but --help or --version alone); it prints nothing
 // unless it fails.
-#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
 #include "scramble/patterns.h"
-#include "scramble/stop.h"
+#include "toolrt/fail.h"
+#include "toolrt/help.h"
+#include "toolrt/run.h"
 
 #include <cstdint>
 
@@ -36,27 +37,24 @@ constexpr char HELP_SUMMARY[] =
 
 std::uint8_t g_image[APP_IMAGE_SIZE];
 
-void scramble_input(std::span<std::uint8_t> image)
+void write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
-    if (read_optional_input(INPUT_NAME, image))
-        xor_app_words(image);
-}
-
-void write_output(std::span<const std::uint8_t> image)
-{
-    if (!write_image_file(OUTPUT_NAME, image))
-        stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
+    if (!write_image_file(OUTPUT_NAME, image, input.stream))
+        toolrt::fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, OUTPUT_NAME);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(start_scrambler(argc, argv), "appscramble", HELP_SUMMARY);
+    toolrt::answer_help_or_version(toolrt::start_run(argc, argv, toolrt::MessageEnd::AS_WRITTEN), "appscramble",
+                                   MSG_USAGE, HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    scramble_input(image);
+    ImageInput input = read_optional_input(INPUT_NAME, image);
+    if (input.length)
+        xor_app_words(image);
     set_word(image, APP_LENGTH_WORD, 0);
-    write_output(image);
-    finish_scrambler(EXIT_OK);
+    write_output(image, input);
+    toolrt::finish_run(EXIT_OK);
 }

@@ -14,11 +14,12 @@
 //
 // Arguments are ignored (but --help or --version alone). Its one message, when chkps.pak cannot be created,
 // goes to stdout.
-#include "scramble/help.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
 #include "scramble/messages.h"
 #include "scramble/patterns.h"
+#include "toolrt/help.h"
+#include "toolrt/run.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -41,12 +42,11 @@ constexpr char HELP_SUMMARY[] =
 std::uint8_t g_image[PAK_IMAGE_SIZE];
 
 // Lays chkps.lzs over the image and scrambles its words; returns their count.
-std::uint32_t scramble_input(std::span<std::uint8_t> image)
+std::uint32_t scramble_input(std::span<std::uint8_t> image, const ImageInput& input)
 {
-    std::optional<std::size_t> length = read_optional_input(INPUT_NAME, image);
-    if (!length)
+    if (!input.length)
         return 0;
-    std::size_t words = (*length + 3) / 4;
+    std::size_t words = (*input.length + 3) / 4;
     xor_pak_words(image, 0, words);
     return static_cast<std::uint32_t>(words);
 }
@@ -57,9 +57,9 @@ void write_header(std::span<std::uint8_t> image, std::uint32_t words)
     set_word(image, PAK_COUNT_WORD, words);
 }
 
-int write_output(std::span<const std::uint8_t> image)
+int write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
-    if (write_image_file(OUTPUT_NAME, image))
+    if (write_image_file(OUTPUT_NAME, image, input.stream))
         return EXIT_OK;
     std::fputs(MSG_CANT_CREATE_PAK, stdout);
     return EXIT_CANT_CREATE_PAK;
@@ -69,10 +69,12 @@ int write_output(std::span<const std::uint8_t> image)
 
 int main(int argc, char** argv)
 {
-    answer_help_or_version(start_scrambler(argc, argv), "chkpak", HELP_SUMMARY);
+    toolrt::answer_help_or_version(toolrt::start_run(argc, argv, toolrt::MessageEnd::AS_WRITTEN), "chkpak",
+                                   MSG_USAGE, HELP_SUMMARY);
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
-    std::uint32_t words = scramble_input(image);
+    ImageInput input = read_optional_input(INPUT_NAME, image);
+    std::uint32_t words = scramble_input(image, input);
     write_header(image, words);
-    finish_scrambler(write_output(image));
+    toolrt::finish_run(write_output(image, input));
 }

@@ -3,7 +3,7 @@
 #include "scramble/image_file.h"
 
 #include "scramble/messages.h"
-#include "scramble/stop.h"
+#include "toolrt/fail.h"
 
 #include "platform/files.h"
 #include "platform/output_file.h"
@@ -14,21 +14,21 @@
 
 namespace scramble {
 
-std::optional<std::size_t> read_optional_input(const char* name, std::span<std::uint8_t> image)
+ImageInput read_optional_input(const char* name, std::span<std::uint8_t> image)
 {
     platform::InputFile opened = platform::open_input_file(name);
     switch (opened.result) {
     case platform::OpenResult::OPENED:
         break;
     case platform::OpenResult::MISSING:
-        return std::nullopt;
+        return {};
     case platform::OpenResult::NOT_REGULAR:
         // A directory has always been an input that cannot be read.
         if (platform::file_kind(name) == platform::FileKind::DIRECTORY)
-            stop(EXIT_DATA, MSG_CANT_READ, name, std::strerror(EISDIR));
-        stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
+            toolrt::fail(EXIT_DATA, MSG_CANT_READ, name, std::strerror(EISDIR));
+        toolrt::fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
     case platform::OpenResult::FAILED:
-        stop(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
+        toolrt::fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
     }
     std::FILE* input = opened.stream;
     std::size_t length = std::fread(image.data(), 1, image.size(), input);
@@ -36,31 +36,30 @@ std::optional<std::size_t> read_optional_input(const char* name, std::span<std::
     unsigned char beyond;
     bool too_long = length == image.size() && std::fread(&beyond, 1, 1, input) == 1;
     int error = std::ferror(input) ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(input);
     if (error != 0)
-        stop(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
+        toolrt::fail(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
     if (too_long)
-        stop(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image.size());
-    return length;
+        toolrt::fail(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image.size());
+    return {length, input};
 }
 
-bool write_image_file(const char* name, std::span<const std::uint8_t> image)
+bool write_image_file(const char* name, std::span<const std::uint8_t> image, std::FILE* mode_from)
 {
     platform::OutputError error = platform::OutputError::NONE;
-    std::FILE* out = platform::begin_output(name, nullptr, error);
+    std::FILE* out = platform::begin_output(name, mode_from, error);
     if (out == nullptr)
         return false;
     if (std::fwrite(image.data(), 1, image.size(), out) != image.size()) {
         int cause = errno;
         platform::abandon_output();
-        stop(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(cause));
+        toolrt::fail(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(cause));
     }
     switch (platform::commit_output(platform::Replace::ALLOWED)) {
     case platform::OutputError::NONE:
         std::fclose(out);
         return true;
     case platform::OutputError::CANT_WRITE:
-        stop(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(errno));
+        toolrt::fail(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(errno));
     case platform::OutputError::CANT_CREATE:
     case platform::OutputError::EXISTS:
     case platform::OutputError::CANT_RENAME:

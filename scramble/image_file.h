@@ -17,22 +17,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <span>
 
 namespace scramble {
 
-// Reads the file `name` into the start of `image` and returns its length, or
-// nothing if no file of that name exists. Ends the process with EXIT_OPEN if
-// the file cannot be opened, and with EXIT_DATA if it cannot be read or is
-// longer than the image.
-std::optional<std::size_t> read_optional_input(const char* name, std::span<std::uint8_t> image);
+// A scrambler's input once read: its length, or nothing if no file of that
+// name exists, and the file itself, still open, whose permission bits the
+// output takes.
+struct ImageInput {
+    std::optional<std::size_t> length;
+    std::FILE* stream = nullptr;
+};
 
-// Writes the whole image as the file `name`. Returns false if the output
-// cannot be created: no file can be made in the directory, or the name
-// belongs to something a file cannot replace, such as a directory; nothing
-// has changed then. Ends the process with EXIT_DATA if the write or the close
+// Reads the file `name` into the start of `image`. Ends the process with
+// EXIT_OPEN if the file exists but cannot be opened or is not a regular file,
+// and with EXIT_DATA if it cannot be read or is longer than the image.
+ImageInput read_optional_input(const char* name, std::span<std::uint8_t> image);
+
+// Writes the whole image as the file `name`, with the permission bits of
+// `mode_from` (the input; nullptr: 0666) within the umask. Returns false if
+// the output cannot be created: no file can be made in the directory, or the
+// name belongs to something a file cannot replace, such as a directory;
+// nothing has changed then. Ends the process with EXIT_DATA if the write
 // fails.
-bool write_image_file(const char* name, std::span<const std::uint8_t> image);
+bool write_image_file(const char* name, std::span<const std::uint8_t> image, std::FILE* mode_from);
 
 }  // namespace scramble

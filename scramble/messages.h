@@ -1,20 +1,25 @@
-// Exit statuses and messages of the two scramblers, in one place.
+// The scramblers' own messages. They share the runtime's statuses and its
+// messages for what every program reports (an input that cannot be opened,
+// memory, lost standard output), and link nothing of the codec or of the
+// packers. The texts are the tools' interface with the build scripts that
+// call them: printed exactly as they stand.
 //
-// The scramblers stand apart from the packing tools and link nothing of
-// theirs, so they keep their own list. The texts are the tools' interface
-// with the build scripts that call them: printed exactly as they stand.
+// Statuses: EXIT_OPEN when an input exists but cannot be opened or
+// appscramble's output cannot be created; EXIT_DATA when an input cannot be
+// read or does not fit the image, or an output write fails.
 #pragma once
+
+#include "toolrt/exit_status.h"
 
 #include <string_view>
 
 namespace scramble {
 
-enum ExitStatus : int {
-    EXIT_OK = 0,
-    EXIT_OPEN = 2,    // an input exists but cannot be opened; appscramble's output cannot be created
-    EXIT_MEMORY = 3,  // memory cannot be allocated
-    EXIT_DATA = 5,    // an input cannot be read or does not fit the image; an output write fails
-};
+using toolrt::EXIT_DATA;
+using toolrt::EXIT_MEMORY;
+using toolrt::EXIT_OK;
+using toolrt::EXIT_OPEN;
+using toolrt::MSG_CANT_OPEN_FILE;
 
 // chkpak's one message, on stdout. Its status is the count of characters
 // printed, as the build scripts have always seen it.
@@ -22,12 +27,13 @@ inline constexpr char MSG_CANT_CREATE_PAK[] = "fopen error! : Don't opend chkps.
 inline constexpr int EXIT_CANT_CREATE_PAK = static_cast<int>(std::string_view(MSG_CANT_CREATE_PAK).size());
 static_assert(EXIT_CANT_CREATE_PAK == 44);
 
+// --help's first line, with the program's name as invoked: the scramblers
+// take no file names.
+inline constexpr char MSG_USAGE[] = "Usage: %s\n";
+
 // On stderr.
-inline constexpr char MSG_CANT_OPEN_FILE[] = "Can't open file: %s!\n";
 inline constexpr char MSG_CANT_READ[] = "Can't read %s: %s!\n";
 inline constexpr char MSG_INPUT_TOO_LONG[] = "Can't scramble %s: longer than the %zu-byte image!\n";
 inline constexpr char MSG_CANT_WRITE[] = "Can't write %s: %s!\n";
-inline constexpr char MSG_NO_MEMORY[] = "Can't allocate memory!\n";
-inline constexpr char MSG_CANT_WRITE_STDOUT[] = "Can't write to standard output!\n";
 
 }  // namespace scramble

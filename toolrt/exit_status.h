@@ -1,4 +1,7 @@
-// Exit statuses and messages of the packing tools, in one place.
+// Exit statuses of every program, and the messages that more than one part
+// of the runtime or more than one program prints. A message printed by one
+// part alone lives with that part (packing/messages.h, the packers' mains,
+// lzsunpack/messages.h, scramble/messages.h).
 //
 // Every message is a printf format handed to fail(), which adds one more
 // "\n" of its own: a message that already ends in a newline is followed by an
@@ -17,10 +20,7 @@ enum ExitStatus : int {
 };
 
 // EXIT_USAGE
-inline constexpr char MSG_USAGE_APPPACK[] = "Usage: %s infile\n";
-inline constexpr char MSG_USAGE_LZSPACK[] = "Usage: %s infile [outfile]\n";
 inline constexpr char MSG_OUTPUT_IS_INPUT[] = "Can't write %s: it is the input file!\n";
-inline constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
 inline constexpr char MSG_OUTPUT_EXISTS[] = "Can't write %s: it exists (-f replaces it)!\n";
 
 // EXIT_OPEN
@@ -32,21 +32,16 @@ inline constexpr char MSG_CANT_LOCK_DIRECTORY[] = "Can't lock the current direct
 inline constexpr char MSG_OUTPUT_NAME_TOO_LONG[] = "Can't write %s: the system refuses a name that long!\n";
 
 // EXIT_MEMORY
-inline constexpr char MSG_NO_MEMORY_SRC[] = "Can't allocate memory %d bytes for src!\n";
 inline constexpr char MSG_NO_MEMORY_DST[] = "Can't allocate memory %d bytes for dst!\n";
 inline constexpr char MSG_NO_MEMORY[] = "Can't allocate memory!\n";
 
 // EXIT_DATA
 inline constexpr char MSG_SHORT_WRITE[] = "Can't write correctly size\n";
-inline constexpr char MSG_CANT_READ_INPUT[] = "Can't read file: %s!\n";
 inline constexpr char MSG_CANT_RENAME[] = "Can't rename temporary file to %s!\n";
 inline constexpr char MSG_DECODE_UNDER_RUN[] = "Decode data error! under run.";
 inline constexpr char MSG_DECODE_OVER_RUN[] = "Decode data error! over run.";
 inline constexpr char MSG_DECODE_TRUNCATED[] = "Decode data error! stream ends without its end mark.";
-inline constexpr char MSG_DECODE_SIZE[] = "Can't decode correctly!\n\torg_size = %d, decode_size = %d\n";
-inline constexpr char MSG_DECODE_MISMATCH[] = "Can't decode correctly!\n";
 inline constexpr char MSG_INPUT_TOO_LARGE[] = "Can't pack %s: 2 GiB or more is too large!\n";
 inline constexpr char MSG_CANT_WRITE_STDOUT[] = "Can't write to standard output!\n";
-inline constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
 
 }  // namespace toolrt

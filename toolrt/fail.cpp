@@ -5,6 +5,13 @@
 #include <cstdlib>
 
 namespace toolrt {
+namespace {
+
+MessageEnd g_message_end = MessageEnd::EMPTY_LINE_AFTER;
+
+}  // namespace
+
+void set_message_end(MessageEnd end) { g_message_end = end; }
 
 void fail(int status, const char* format, ...)
 {
@@ -12,7 +19,8 @@ void fail(int status, const char* format, ...)
     va_start(args, format);
     std::vfprintf(stderr, format, args);
     va_end(args);
-    std::fputs("\n", stderr);
+    if (g_message_end == MessageEnd::EMPTY_LINE_AFTER)
+        std::fputs("\n", stderr);
     std::exit(status);
 }
 

@@ -1,10 +1,10 @@
-// --help and --version for the programs built on the tool runtime: the
-// packers and lzsunpack.
+// --help and --version, answered the same way by all five programs.
 //
 // Either is recognised only as the one and only argument. Every other
 // command line keeps the meaning it always had, so no existing invocation
 // changes: `lzspack --help x` still packs a file named --help, and a file of
-// that name alone is reached as ./--help.
+// that name alone is reached as ./--help; the scramblers still ignore any
+// other arguments.
 #pragma once
 
 #include <string>

@@ -18,8 +18,9 @@ void out_of_memory() { fail(EXIT_MEMORY, MSG_NO_MEMORY); }
 
 }  // namespace
 
-std::vector<std::string> start_run(int argc, char** argv)
+std::vector<std::string> start_run(int argc, char** argv, MessageEnd end)
 {
+    set_message_end(end);
     std::set_new_handler(out_of_memory);
     return platform::start_program(argc, argv);
 }

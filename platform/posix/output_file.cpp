@@ -278,8 +278,14 @@ std::FILE* begin_output(const char* final_name, std::FILE* mode_from, OutputErro
     InterruptionBlock block;
     abandon_output();
     struct stat info;
-    if (stat(final_name, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+    bool exists = stat(final_name, &info) == 0;
+    if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         return begin_in_place(final_name, error);
+    // A name the system refuses could never be committed (errno says so).
+    if (!exists && errno == ENAMETOOLONG) {
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
 
     g_output.directory = open_directory_of(final_name);
     int fd = g_output.directory < 0 ? -1 : create_file(g_output.directory, mode_of(mode_from));

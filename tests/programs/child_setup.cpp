@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace testing_support {
@@ -51,5 +52,28 @@ void restore_signals()
     }
     sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
+
+void set_stdout(Stdout kind)
+{
+    int pipe_ends[2];
+    switch (kind) {
+    case Stdout::FULL:
+        if (int fd = open("/dev/full", O_WRONLY); fd < 0 || dup2(fd, STDOUT_FILENO) < 0)
+            _exit(SETUP_FAILED);
+        break;
+    case Stdout::CLOSED:
+        close(STDOUT_FILENO);
+        break;
+    case Stdout::BROKEN_PIPE:
+        if (pipe(pipe_ends) != 0 || dup2(pipe_ends[1], STDOUT_FILENO) < 0)
+            _exit(SETUP_FAILED);
+        close(pipe_ends[0]);
+        close(pipe_ends[1]);
+        std::signal(SIGPIPE, SIG_DFL);
+        break;
+    }
+}
+
+void end_after(unsigned seconds) { alarm(seconds); }
 
 }  // namespace testing_support

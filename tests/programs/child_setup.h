@@ -25,4 +25,15 @@ void limit_file_size(rlim_t bytes, bool ignore_signal);
 // that a runner that ignores or blocks them does not change the outcome.
 void restore_signals();
 
+// How standard output reaches the program, as a shell may leave it.
+enum class Stdout {
+    FULL,         // >/dev/full: every write fails with ENOSPC
+    CLOSED,       // >&-
+    BROKEN_PIPE,  // a pipe whose reader has gone
+};
+void set_stdout(Stdout kind);
+
+// A program that would hang ends by SIGALRM after `seconds` instead.
+void end_after(unsigned seconds);
+
 }  // namespace testing_support

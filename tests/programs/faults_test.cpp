@@ -170,8 +170,8 @@ TEST_P(PackerFaults, RefusesAnInputItCannotReadOrThatIsNotAFile)
 INSTANTIATE_TEST_SUITE_P(BothPackers, PackerFaults, testing::Values(lzspack(), apppack()),
                          [](const testing::TestParamInfo<Packer>& param_info) { return std::string(param_info.param.name); });
 
-// The longest output name lzspack accepts (1023 characters) gives the
-// longest temporary name; a failed run must still find and remove it.
+// The longest output name lzspack accepts (1023 characters): a failed run
+// must still leave nothing behind in the output's directory.
 TEST(LzspackFaults, RemovesTheTemporaryFileOfAnOutputNameAtTheLimit)
 {
     ScratchDir dir;

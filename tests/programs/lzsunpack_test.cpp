@@ -1,7 +1,7 @@
 // lzsunpack as a user runs it: each image the chain writes, made by the real
 // packers and scramblers, unpacked back to the bytes it came from; damaged
 // images refused without a trace; outputs named, and never lost.
-#include "tests/programs/scramble_model.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"

@@ -1,6 +1,7 @@
 #include "packer_runs.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace packer_runs {
@@ -8,33 +9,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char TEMP_PREFIX[] = ".lzstmp-";  // a named temporary file
-
-// The size of a file, or -1.
-long long size_of(const fs::path& path)
+// Whether /proc's fdinfo of a descriptor says it was opened for writing.
+bool open_for_writing(const fs::path& fdinfo)
 {
-    std::error_code error;
-    auto size = fs::file_size(path, error);
-    return error ? -1 : static_cast<long long>(size);
-}
-
-// A nameless temporary file is only seen through the descriptor of the
-// process writing it, whose working directory is `dir`: /proc shows it as
-// "<dir>/#<inode> (deleted)".
-long long nameless_temporary_size(const fs::path& dir)
-{
-    std::error_code error;
-    for (const auto& process : fs::directory_iterator("/proc", error)) {
-        std::error_code ignored;
-        if (fs::read_symlink(process.path() / "cwd", ignored) != dir)
-            continue;
-        for (const auto& fd : fs::directory_iterator(process.path() / "fd", ignored)) {
-            std::string target = fs::read_symlink(fd.path(), ignored).string();
-            if (target.rfind((dir / "#").string(), 0) == 0)
-                return size_of(fd.path());
-        }
-    }
-    return -1;
+    std::ifstream info(fdinfo);
+    std::string key;
+    std::string flags;
+    while (info >> key >> flags)
+        if (key == "flags:")
+            return (std::stoul(flags, nullptr, 8) & 3) != 0;  // O_WRONLY or O_RDWR
+    return false;
 }
 
 }  // namespace
@@ -77,10 +61,22 @@ testing_support::RunResult run(const Packer& packer, const ScratchDir& dir,
 long long temporary_size(const ScratchDir& dir)
 {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(dir.path(), error))
-        if (entry.path().filename().string().rfind(TEMP_PREFIX, 0) == 0)
-            return size_of(entry.path());
-    return nameless_temporary_size(fs::canonical(dir.path(), error));
+    const fs::path where = fs::canonical(dir.path(), error);
+    // A nameless file has no entry in the directory: it is seen only through
+    // the descriptor of the process writing it.
+    for (const auto& process : fs::directory_iterator("/proc", error)) {
+        std::error_code ignored;
+        if (fs::read_symlink(process.path() / "cwd", ignored) != where)
+            continue;
+        for (const auto& fd : fs::directory_iterator(process.path() / "fd", ignored)) {
+            fs::path target = fs::read_symlink(fd.path(), ignored);
+            if (target.parent_path() == where && open_for_writing(process.path() / "fdinfo" / fd.path().filename())) {
+                auto size = fs::file_size(fd.path(), ignored);
+                return ignored ? -1 : static_cast<long long>(size);
+            }
+        }
+    }
+    return -1;
 }
 
 }  // namespace packer_runs

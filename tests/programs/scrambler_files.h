@@ -5,7 +5,7 @@
 // size limits.
 #pragma once
 
-#include "tests/programs/scramble_model.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 

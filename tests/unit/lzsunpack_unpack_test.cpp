@@ -2,7 +2,7 @@
 // image can be damaged is refused with the error that names it, without
 // the process ending and without touching memory outside the image.
 #include "lzsunpack/unpack_image.h"
-#include "tests/programs/scramble_model.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/memory_stream.h"
 
 #include <gtest/gtest.h>
@@ -128,12 +128,12 @@ TEST(UnpackImage, RefusesAnImageOfTheWrongSize)
         Bytes image;
         const char* reason;
     } cases[] = {
-        {ImageKind::APP2, Bytes(app2.begin(), app2.end() - 1), "a app2 image is 204800 bytes, not 204799!"},
-        {ImageKind::APP2, joined(app2, Bytes{0}), "a app2 image is 204800 bytes, not 204801!"},
+        {ImageKind::APP2, Bytes(app2.begin(), app2.end() - 1), "an app2 image is 204800 bytes, not 204799!"},
+        {ImageKind::APP2, joined(app2, Bytes{0}), "an app2 image is 204800 bytes, not 204801!"},
         {ImageKind::PAK, Bytes(pak.begin(), pak.end() - 4), "a pak image is 3600 bytes, not 3596!"},
         {ImageKind::PAK, Bytes{}, "a pak image is 3600 bytes, not 0!"},
         {ImageKind::LZS, from_hex("01 00 00 00 00 00 00"), "7 bytes are too few for the header of a lzs image!"},
-        {ImageKind::APP, from_hex("00 00 00"), "3 bytes are too few for the header of a app image!"},
+        {ImageKind::APP, from_hex("00 00 00"), "3 bytes are too few for the header of an app image!"},
     };
     for (const Case& c : cases) {
         UnpackResult result = unpack_image(c.image, c.kind);

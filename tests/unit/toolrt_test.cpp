@@ -1,10 +1,10 @@
 // The tool runtime: the fatal exit, the ratio line, file lengths and the
 // temporary output's life cycle.
+#include "packing/ratio.h"
 #include "tests/support/scratch_dir.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
-#include "toolrt/ratio.h"
 #include "toolrt/temp_output.h"
 
 #include <gtest/gtest.h>
@@ -28,21 +28,21 @@ TEST(FailDeathTest, PrintsTheMessageAndAnEmptyLineAndExitsWithTheStatus)
 
 TEST(Ratio, TruncatesThePercentageToTwoDecimals)
 {
-    EXPECT_EQ(toolrt::format_ratio("a.dat", 1000, 456), "       a.dat:     1000 -->      456  [45.60%]\n");
-    EXPECT_EQ(toolrt::format_ratio("x.bin", 3, 13), "       x.bin:        3 -->       13  [433.33%]\n");
-    EXPECT_EQ(toolrt::format_ratio("x", 3, 2), "           x:        3 -->        2  [66.66%]\n");
+    EXPECT_EQ(packing::format_ratio("a.dat", 1000, 456), "       a.dat:     1000 -->      456  [45.60%]\n");
+    EXPECT_EQ(packing::format_ratio("x.bin", 3, 13), "       x.bin:        3 -->       13  [433.33%]\n");
+    EXPECT_EQ(packing::format_ratio("x", 3, 2), "           x:        3 -->        2  [66.66%]\n");
 }
 
 TEST(Ratio, StaysRightWhereThirtyTwoBitArithmeticWouldOverflow)
 {
     // 64 MiB packed into 30 MiB: 30 MiB * 100 * 100 leaves 32 bits.
-    EXPECT_EQ(toolrt::format_ratio("big", 67108864, 31457280),
+    EXPECT_EQ(packing::format_ratio("big", 67108864, 31457280),
               "         big: 67108864 --> 31457280  [46.87%]\n");
 }
 
 TEST(Ratio, ShowsAnEmptyOriginalWithoutDividingByZero)
 {
-    EXPECT_EQ(toolrt::format_ratio("empty", 0, 10), "       empty:        0 -->       10  [--.--%]\n");
+    EXPECT_EQ(packing::format_ratio("empty", 0, 10), "       empty:        0 -->       10  [--.--%]\n");
 }
 
 TEST(FileLength, ReturnsTheWholeLengthAndKeepsThePosition)

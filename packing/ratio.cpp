@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace toolrt {
+namespace packing {
 
 std::string format_ratio(const char* name, std::int64_t original, std::int64_t written)
 {
@@ -30,4 +30,4 @@ void print_ratio(const char* name, std::int64_t original, std::int64_t written)
     std::fputs(format_ratio(name, original, written).c_str(), stdout);
 }
 
-}  // namespace toolrt
+}  // namespace packing

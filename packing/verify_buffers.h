@@ -1,11 +1,11 @@
-// The two heap buffers a packing tool holds while it proves its output: the
+// The two heap buffers a packer holds while it proves its output: the
 // compressed bytes ("src") and the decoded bytes ("dst"). They are
 // process-wide so that an exit from anywhere, through fail(), releases them.
 #pragma once
 
 #include <cstddef>
 
-namespace toolrt {
+namespace packing {
 
 enum class VerifyBuffer { SRC, DST };
 
@@ -16,4 +16,4 @@ unsigned char* verify_buffer_alloc(VerifyBuffer which, std::size_t size);
 
 void verify_buffer_free(VerifyBuffer which);
 
-}  // namespace toolrt
+}  // namespace packing

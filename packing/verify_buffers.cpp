@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace toolrt {
+namespace packing {
 namespace {
 
 unsigned char* g_buffers[2] = {nullptr, nullptr};
@@ -35,4 +35,4 @@ void verify_buffer_free(VerifyBuffer which)
     slot(which) = nullptr;
 }
 
-}  // namespace toolrt
+}  // namespace packing

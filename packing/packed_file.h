@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-namespace codec {
+namespace packing {
 
 struct PackedLayout {
     unsigned header_words;  // words before the token stream
@@ -38,4 +38,4 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
 // process through fail() otherwise.
 void verify_packed_file(std::FILE* packed, PackedLayout layout, std::FILE* input, std::int64_t input_offset);
 
-}  // namespace codec
+}  // namespace packing

@@ -1,10 +1,10 @@
-// The one-line compression report of the packing tools.
+// The one-line compression report of the packers.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace toolrt {
+namespace packing {
 
 // "%12s: %8d --> %8d  [%2d.%02d%%]\n": the written size as a percentage of
 // the original, with two truncated (not rounded) decimals. Computed in 64
@@ -15,4 +15,4 @@ std::string format_ratio(const char* name, std::int64_t original, std::int64_t w
 // Writes format_ratio() to stdout.
 void print_ratio(const char* name, std::int64_t original, std::int64_t written);
 
-}  // namespace toolrt
+}  // namespace packing

@@ -1,21 +1,26 @@
 #include "packed_file.h"
 
-#include "decoder.h"
-#include "encoder.h"
-#include "token_stream.h"
+#include "messages.h"
+#include "verify_buffers.h"
+
+#include "codec/decoder.h"
+#include "codec/encoder.h"
+#include "codec/token_stream.h"
 #include "platform/files.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
 #include "toolrt/temp_output.h"
-#include "toolrt/verify_buffers.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace codec {
+namespace packing {
 
-using toolrt::VerifyBuffer;
+using codec::decode_tokens;
+using codec::encode_stream;
+using codec::make_token_writer;
+using codec::TokenWriter;
 
 PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
                              PackedLayout layout, std::initializer_list<std::uint32_t> header)
@@ -33,7 +38,7 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
                  !std::ferror(input) && start >= 0 &&
                  platform::file_position(input) - start == std::int64_t{header.begin()[layout.length_word]};
     if (!whole)
-        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_CANT_READ_INPUT, input_name);
+        toolrt::fail(toolrt::EXIT_DATA, MSG_CANT_READ_INPUT, input_name);
     std::FILE* committed = toolrt::temp_output_commit();
     return PackedFile{writer.bytes_written, committed};
 }
@@ -60,9 +65,9 @@ LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
         size = 0;  // a file cut inside its header: the decoder reports it
     // The stream of an input that does not compress may pass 2 GiB, though
     // the input cannot: the buffer is sized in 64 bits, only the message in 32.
-    unsigned char* src = toolrt::verify_buffer_alloc(VerifyBuffer::SRC, static_cast<std::size_t>(size));
+    unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, static_cast<std::size_t>(size));
     if (src == nullptr)
-        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC,
+        toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC,
                      static_cast<int>(std::min<std::int64_t>(size, toolrt::MAX_INPUT_SIZE)));
     std::size_t stream_size = std::fread(src, 1, static_cast<std::size_t>(size), packed);
     std::fclose(packed);
@@ -77,14 +82,14 @@ void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned ch
     std::int64_t size = toolrt::file_length(input) - offset;
     // An input that changed length since it was packed cannot match.
     if (size != static_cast<std::int64_t>(decoded_size) || !platform::seek_file(input, offset)) {
-        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_MISMATCH);
+        toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
     }
-    unsigned char* src = toolrt::verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
+    unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
     if (src == nullptr)
-        toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_SRC, static_cast<int>(size));
+        toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC, static_cast<int>(size));
     std::size_t read = std::fread(src, 1, decoded_size, input);
     if (read != decoded_size || std::memcmp(src, decoded, decoded_size) != 0)
-        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_MISMATCH);
+        toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
 }
 
 }  // namespace
@@ -94,20 +99,20 @@ void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* 
     LoadedFile packed = load_packed_file(packed_file, layout);
     std::int32_t declared = packed.declared;
     unsigned char* dst = declared < 0 ? nullptr
-                                      : toolrt::verify_buffer_alloc(VerifyBuffer::DST,
+                                      : verify_buffer_alloc(VerifyBuffer::DST,
                                                                     static_cast<std::size_t>(declared));
     if (dst == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, declared);
 
     std::size_t capacity = static_cast<std::size_t>(declared);
     std::size_t decoded = decode_tokens(packed.stream, packed.stream_size, dst, capacity);
-    toolrt::verify_buffer_free(VerifyBuffer::SRC);
+    verify_buffer_free(VerifyBuffer::SRC);
     if (decoded != capacity)
-        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
+        toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
 
     compare_with_input(input, input_offset, dst, capacity);
-    toolrt::verify_buffer_free(VerifyBuffer::SRC);
-    toolrt::verify_buffer_free(VerifyBuffer::DST);
+    verify_buffer_free(VerifyBuffer::SRC);
+    verify_buffer_free(VerifyBuffer::DST);
 }
 
-}  // namespace codec
+}  // namespace packing
