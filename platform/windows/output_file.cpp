@@ -37,6 +37,8 @@ constexpr char TEMP_PREFIX[] = ".lzstmp-";
 constexpr std::size_t TEMP_RANDOM = 12;
 // Tries before giving up on finding a free random name.
 constexpr int TEMP_NAME_TRIES = 100;
+// The longest name, in UTF-16 units, that NTFS, FAT and exFAT give one file.
+constexpr std::size_t MAX_COMPONENT = 255;
 
 struct Pending {
     std::FILE* stream = nullptr;
@@ -158,6 +160,15 @@ std::FILE* begin_in_place(const std::wstring& final_name, OutputError& error)
     return stream;
 }
 
+// Whether the final name's own part (after its directory) is longer than a
+// file system takes: such a name could be written but never committed.
+bool name_too_long(const std::wstring& final_name)
+{
+    std::size_t separator = final_name.find_last_of(L"\\/:");
+    std::size_t start = separator == std::wstring::npos ? 0 : separator + 1;
+    return final_name.size() - start > MAX_COMPONENT;
+}
+
 OutputError fail_commit(OutputError error)
 {
     int saved = errno;
@@ -177,6 +188,12 @@ std::FILE* begin_output(const char* final_name, std::FILE*, OutputError& error)
     std::wstring wide_final = windows::wide_name(final_name);
     if (file_kind(final_name) == FileKind::SPECIAL)
         return begin_in_place(wide_final, error);
+    // As the POSIX side reports it, so the callers tell it from the rest.
+    if (name_too_long(wide_final)) {
+        errno = ENAMETOOLONG;
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
 
     HANDLE handle = create_file(final_name);
     std::FILE* stream = handle == INVALID_HANDLE_VALUE ? nullptr : windows::stream_of(handle, "w+b");
