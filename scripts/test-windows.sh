@@ -43,7 +43,7 @@ if ((status != 0)); then
   exit 1
 fi
 # Each test program reports its own count; the other ctest tests count once.
-cases=$(grep -oE "^[0-9]+: \[  PASSED  \] [0-9]+ test" "$ctest_log" | awk '{s += $4} END {print s + 0}')
+cases=$(grep -oE "^[0-9]+: \[  PASSED  \] [0-9]+ test" "$ctest_log" | awk '{s += $5} END {print s + 0}')
 programs=$(grep -cE "Test +#[0-9]+: [a-z_]+_tests\.shard" "$ctest_log" || true)
 others=$(( $(grep -cE "Test +#[0-9]+: .* Passed" "$ctest_log") - programs ))
 echo "Windows: $((cases + others)) tests passed under Wine"
