@@ -3,9 +3,10 @@
 //   lzsunpack [-v] [-f] [-t KIND] [--] file [outfile]
 //
 // (--help and --version, as the only argument, are answered before this.)
-// Flags come first and each stands alone; "--" or the first file ends them,
-// so a file whose name starts with '-' can still be named (`lzsunpack x.lzs
-// -f` writes a file named -f; it does not force).
+// Flags come first and may be combined (-vf; -t takes the next argument,
+// also after others: -vt lzs); "--" or the first file ends them, so a file
+// whose name starts with '-' can still be named (`lzsunpack x.lzs -f` writes
+// a file named -f; it does not force).
 #pragma once
 
 #include "lzsunpack/image_kind.h"
@@ -26,14 +27,17 @@ struct Options {
 
 enum class Action {
     UNPACK,
-    USAGE_ERROR,  // a flag or argument count that does not fit the usage
-    BAD_KIND,     // -t names no kind; `bad_kind` holds the name
+    USAGE_ERROR,   // an argument count that does not fit the usage
+    UNKNOWN_FLAG,  // `flag` holds the one not known, e.g. "-x"
+    NO_KIND,       // -t is the last argument
+    BAD_KIND,      // -t names no kind; `bad_kind` holds the name
 };
 
 struct CommandLine {
     Action action = Action::USAGE_ERROR;
     Options options;
     std::string bad_kind;
+    std::string flag;
 };
 
 // `args` are the arguments after the program name.

@@ -43,6 +43,10 @@ Options read_command_line(const std::vector<std::string>& args)
         break;
     case Action::USAGE_ERROR:
         fail(toolrt::EXIT_USAGE, MSG_USAGE, args[0].c_str());
+    case Action::UNKNOWN_FLAG:
+        fail(toolrt::EXIT_USAGE, MSG_UNKNOWN_FLAG, line.flag.c_str());
+    case Action::NO_KIND:
+        fail(toolrt::EXIT_USAGE, MSG_NO_KIND);
     case Action::BAD_KIND:
         fail(toolrt::EXIT_USAGE, MSG_BAD_KIND, line.bad_kind.c_str());
     }

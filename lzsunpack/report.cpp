@@ -30,11 +30,14 @@ const StatisticsRow STATISTICS_ROWS[] = {
 
 const TokenClass MATCH_CLASSES[] = {codec::MATCH_3, codec::MATCH_4, codec::MATCH_NEAR, codec::MATCH_FAR};
 
+// Room for the longest statistics line.
+constexpr std::size_t LINE_SIZE = 160;
+
 std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 std::string printed(const char* format, ...)
 {
-    char line[160];
+    char line[LINE_SIZE];
     std::va_list args;
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);

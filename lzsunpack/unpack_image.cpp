@@ -119,8 +119,10 @@ UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec
 
 std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)
 {
+    // Room for the longest reason with two 64-bit numbers in it.
+    constexpr std::size_t REASON_SIZE = 200;
     const KindInfo& info = kind_info(kind);
-    char text[200];
+    char text[REASON_SIZE];
     switch (result.error) {
     case UnpackError::WRONG_SIZE:
         if (info.fixed_size != 0)

@@ -8,7 +8,8 @@ namespace packing {
 std::string format_ratio(const char* name, std::int64_t original, std::int64_t written)
 {
     // Room for the name, two 64-bit numbers, the percentage and the frame.
-    std::string line(std::strlen(name) + 96, '\0');
+    constexpr std::size_t FRAME_ROOM = 96;
+    std::string line(std::strlen(name) + FRAME_ROOM, '\0');
     int length = std::snprintf(line.data(), line.size(), "%12s: %8lld --> %8lld", name,
                                static_cast<long long>(original), static_cast<long long>(written));
     line.resize(static_cast<std::size_t>(length));

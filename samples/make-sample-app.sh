@@ -25,7 +25,7 @@ le32() {
   local escapes
   printf -v escapes '\\x%02x\\x%02x\\x%02x\\x%02x' \
     $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255))
-  printf "$escapes"
+  printf '%b' "$escapes"
 }
 
 body() {

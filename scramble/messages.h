@@ -25,7 +25,7 @@ using toolrt::MSG_CANT_OPEN_FILE;
 // printed, as the build scripts have always seen it.
 inline constexpr char MSG_CANT_CREATE_PAK[] = "fopen error! : Don't opend chkps.pak file. \n";
 inline constexpr int EXIT_CANT_CREATE_PAK = static_cast<int>(std::string_view(MSG_CANT_CREATE_PAK).size());
-static_assert(EXIT_CANT_CREATE_PAK == 44);
+static_assert(EXIT_CANT_CREATE_PAK == 44);  // NOLINT(readability-magic-numbers): the status scripts see
 
 // --help's first line, with the program's name as invoked: the scramblers
 // take no file names.

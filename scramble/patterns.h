@@ -29,6 +29,7 @@ inline constexpr std::size_t APP_SCRAMBLED_PAIRS = 753;
 inline constexpr std::size_t APP_SCRAMBLED_END = 4 * (APP_FIRST_SCRAMBLED_WORD + 2 * APP_SCRAMBLED_PAIRS);
 
 static_assert(PAK_IMAGE_SIZE % 4 == 0 && APP_IMAGE_SIZE % 4 == 0, "the images are whole words");
+// NOLINTNEXTLINE(readability-magic-numbers): the loader's own figure
 static_assert(APP_SCRAMBLED_END == 6028 && APP_SCRAMBLED_END <= APP_IMAGE_SIZE);
 
 // XORs words [first, end) of `image` with CHK_KEY.

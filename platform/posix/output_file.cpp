@@ -22,6 +22,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include <fcntl.h>
@@ -126,9 +127,15 @@ void make_temp_name(char (&name)[TEMP_NAME_SIZE])
     if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
         // Only uniqueness matters here (the create is exclusive), not secrecy.
         static unsigned counter = 0;
-        unsigned seed = static_cast<unsigned>(getpid()) * 2654435761u + ++counter * 40503u;
+        // Knuth's multiplicative hash spreads the process id and the count;
+        // the C standard's example generator then draws the bytes.
+        constexpr unsigned SPREAD_PID = 2654435761U;
+        constexpr unsigned SPREAD_COUNT = 40503U;
+        constexpr unsigned LCG_MULTIPLIER = 1103515245U;
+        constexpr unsigned LCG_INCREMENT = 12345U;
+        unsigned seed = static_cast<unsigned>(getpid()) * SPREAD_PID + ++counter * SPREAD_COUNT;
         for (unsigned char& byte : random)
-            byte = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
+            byte = static_cast<unsigned char>((seed = seed * LCG_MULTIPLIER + LCG_INCREMENT) >> 16);
     }
     std::memcpy(name, TEMP_PREFIX, sizeof TEMP_PREFIX - 1);
     for (std::size_t i = 0; i < TEMP_RANDOM; ++i)
@@ -151,8 +158,9 @@ mode_t mode_of(std::FILE* mode_from)
 {
     struct stat info;
     if (mode_from != nullptr && fstat(fileno(mode_from), &info) == 0)
-        return info.st_mode & 0777;
-    return 0666;  // open() takes the umask away from either
+        return info.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
+    // open() takes the umask away from either.
+    return S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
 }
 
 // Linking an O_TMPFILE file through /proc works without privileges.
@@ -207,7 +215,7 @@ std::FILE* begin_in_place(const char* final_name, OutputError& error)
 // Links the nameless file in under `final_name`; EEXIST if the name is taken.
 int link_nameless(int fd, int directory, const char* name)
 {
-    char path[40];
+    char path[sizeof "/proc/self/fd/" + std::numeric_limits<int>::digits10 + 1];
     std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
     return linkat(AT_FDCWD, path, directory, name, AT_SYMLINK_FOLLOW);
 }

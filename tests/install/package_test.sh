@@ -22,6 +22,8 @@ deb=$scratch/lzstools_${version}_$(dpkg --print-architecture).deb
 check_field() {
   local value
   value=$(dpkg-deb -f "$deb" "$1")
+  # $2 is a pattern.
+  # shellcheck disable=SC2053
   [[ $value == $2 ]] || { echo "$1: '$value', expected '$2'"; exit 1; }
 }
 check_field Package lzstools

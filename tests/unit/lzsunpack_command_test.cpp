@@ -71,17 +71,42 @@ TEST(CommandLine, TakesNamesThatLookLikeFlagsAfterDoubleDash)
     EXPECT_EQ(line.options.outfile, "--help");
 }
 
-TEST(CommandLine, RefusesWhatDoesNotFitTheUsage)
+TEST(CommandLine, TakesCombinedFlags)
 {
-    std::vector<std::vector<std::string>> lines = {
-        {}, {"-v"}, {"a", "b", "c"}, {"-x", "a"}, {"-vf", "a"}, {"-t"}, {"--"}, {"--help", "a"}, {"a", "-f", "b"},
-    };
-    for (const auto& args : lines)
-        EXPECT_EQ(parse_command_line(args).action, Action::USAGE_ERROR) << args.size();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-vf", "a"}, {"-fv", "a"}, {"-vft", "lzs", "a"}, {"-v", "-ft", "lzs", "a"}}) {
+        CommandLine line = parse_command_line(args);
+        ASSERT_EQ(line.action, Action::UNPACK) << args[0];
+        EXPECT_TRUE(line.options.verbose && line.options.force) << args[0];
+        EXPECT_EQ(line.options.infile, "a");
+    }
+}
 
-    CommandLine bad = parse_command_line({"-t", "zip", "a"});
-    EXPECT_EQ(bad.action, Action::BAD_KIND);
-    EXPECT_EQ(bad.bad_kind, "zip");
+TEST(CommandLine, RefusesWhatDoesNotFitTheUsageAndSaysWhy)
+{
+    struct Case {
+        std::vector<std::string> args;
+        Action action;
+        std::string detail;  // the flag or kind it names
+    };
+    const Case cases[] = {
+        {{}, Action::USAGE_ERROR, ""},
+        {{"-v"}, Action::USAGE_ERROR, ""},
+        {{"a", "b", "c"}, Action::USAGE_ERROR, ""},
+        {{"--"}, Action::USAGE_ERROR, ""},
+        {{"a", "-f", "b"}, Action::USAGE_ERROR, ""},
+        {{"-x", "a"}, Action::UNKNOWN_FLAG, "-x"},
+        {{"-vx", "a"}, Action::UNKNOWN_FLAG, "-x"},
+        {{"-tv", "lzs", "a"}, Action::UNKNOWN_FLAG, "-v"},
+        {{"--help", "a"}, Action::UNKNOWN_FLAG, "--help"},
+        {{"-t"}, Action::NO_KIND, ""},
+        {{"-t", "zip", "a"}, Action::BAD_KIND, "zip"},
+    };
+    for (const Case& test : cases) {
+        CommandLine line = parse_command_line(test.args);
+        EXPECT_EQ(line.action, test.action) << test.args.size();
+        EXPECT_EQ(line.action == Action::BAD_KIND ? line.bad_kind : line.flag, test.detail) << test.args.size();
+    }
 }
 
 TEST(Report, PrintsEachTokenClassAndTheMeanMatch)

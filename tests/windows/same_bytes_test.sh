@@ -82,4 +82,4 @@ if ! diff -r "$work/linux" "$work/windows" >"$work/diff" 2>&1; then
   echo "The Windows programs differ from the Linux ones (above)." >&2
   exit 1
 fi
-echo "$step runs on $(ls "$inputs" | wc -l) inputs: the same bytes, lines and statuses"
+echo "$step runs on $(find "$inputs" -type f | wc -l) inputs: the same bytes, lines and statuses"
