@@ -7,6 +7,10 @@
 include(GNUInstallDirs)
 
 set(LZS_INSTALLED_PROGRAMS lzspack apppack chkpak appscramble lzsunpack)
+if(WIN32)
+  include(cmake/windows_package.cmake)
+  return()
+endif()
 install(TARGETS ${LZS_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 foreach(program IN LISTS LZS_INSTALLED_PROGRAMS)
   install(FILES ${CMAKE_SOURCE_DIR}/man/${program}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -39,7 +39,7 @@ prerequisites=(
   "command shellcheck:shellcheck"
 )
 # The Windows cross build and its run under Wine add theirs here.
-prerequisites+=()
+prerequisites+=("command x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix" "command wine:wine" "package wine64:wine64" "package googletest:googletest")
 
 missing=()
 for entry in "${prerequisites[@]}"; do
@@ -162,6 +162,15 @@ stage_fuzz() {
   failed=$((3 - passed))
 }
 
+# The Windows cross build under Wine (scripts/test-windows.sh), after the
+# plain build, whose programs it compares with its own.
+stage_windows() {
+  local output
+  output=$(bash scripts/test-windows.sh 2>&1) || failed=1
+  if ((failed)); then echo "$output"; else tail -n 1 <<<"$output"; fi
+  if [[ $output =~ Windows:\ ([0-9]+)\ tests\ passed ]]; then passed=${BASH_REMATCH[1]}; fi
+}
+
 export GTEST_BRIEF=1
 run_stage shellcheck stage_shellcheck
 run_stage format stage_format
@@ -169,6 +178,7 @@ run_stage plain stage_plain
 run_stage tidy stage_tidy
 run_stage fuzz stage_fuzz
 run_stage sanitize stage_sanitize
+run_stage windows stage_windows
 
 echo "== summary (logs in $logs/)"
 printf '%s\n' "${summary[@]}"

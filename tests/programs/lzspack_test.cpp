@@ -1,7 +1,6 @@
 // lzspack as a user runs it: the bytes it writes, what it prints, its exit
 // status, and the directory it leaves behind.
 #include "codec/optimal_parse.h"
-#include "tests/programs/sample_data.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"
@@ -159,7 +158,7 @@ TEST(Lzspack, NeverOverwritesItsInput)
     }
     // The same file through links: hard.bin is x.lzs, and so is hard.lzs.
     std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.bin");
-    std::filesystem::create_symlink("x.lzs", dir / "hard.lzs");
+    std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.lzs");
     RunResult run = lzspack(dir, {"hard.bin"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Can't write hard.lzs: it is the input file!\n\n");
@@ -191,7 +190,7 @@ TEST(Lzspack, RefusesANameTooLongForItsOutput)
 
 namespace {
 
-// A sparse file: 2 GiB long, no disk used.
+// A sparse file: long, but no disk used.
 void make_sparse(const ScratchDir& dir, const std::string& name, std::uintmax_t size)
 {
     dir.write(name, Bytes{});
@@ -200,12 +199,17 @@ void make_sparse(const ScratchDir& dir, const std::string& name, std::uintmax_t 
 
 TEST(Lzspack, RefusesAnInputOfTwoGibibytesBeforeWritingAnything)
 {
-    ScratchDir dir;
-    make_sparse(dir, "huge.bin", std::uintmax_t{1} << 31);
-    RunResult run = lzspack(dir, {"huge.bin"});
-    EXPECT_EQ(run.status, 5);
-    EXPECT_EQ(run.err, "Can't pack huge.bin: 2 GiB or more is too large!\n\n");
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"huge.bin"});
+    // 3 GiB is negative and 4 GiB + 10 is 10 in 32 bits: neither may wrap.
+    constexpr std::uintmax_t GIB = std::uintmax_t{1} << 30;
+    for (std::uintmax_t size : {2 * GIB, 3 * GIB, 4 * GIB + 10}) {
+        SCOPED_TRACE(size);
+        ScratchDir dir;
+        make_sparse(dir, "huge.bin", size);
+        RunResult run = lzspack(dir, {"huge.bin"});
+        EXPECT_EQ(run.status, 5);
+        EXPECT_EQ(run.err, "Can't pack huge.bin: 2 GiB or more is too large!\n\n");
+        EXPECT_EQ(dir.entries(), std::set<std::string>{"huge.bin"});
+    }
 }
 
 }  // namespace

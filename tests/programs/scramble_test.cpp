@@ -1,44 +1,16 @@
 // chkpak and appscramble as a user runs them: the bytes of their images,
 // their messages and statuses, and what they leave in the directory.
-#include "tests/programs/child_setup.h"
-#include "tests/support/scramble_model.h"
-#include "tests/support/run_program.h"
-#include "tests/support/scratch_dir.h"
-#include "tests/support/synthetic_inputs.h"
+#include "tests/programs/scrambler_files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include <sys/stat.h>
-
 namespace {
 
 using namespace scramble_model;
 using testing_support::from_hex;
-using testing_support::limit_file_size;
-using testing_support::run_program;
-using testing_support::RunOptions;
-using testing_support::RunResult;
-using testing_support::run_unprivileged;
-using testing_support::ScratchDir;
 namespace fs = std::filesystem;
-
-constexpr rlim_t FILE_SIZE_LIMIT = 1000;  // below both images: their write must fail
-constexpr fs::perms READ_ONLY_DIR = static_cast<fs::perms>(0555);
-constexpr fs::perms OWNERS_DIR = static_cast<fs::perms>(0755);  // others may look, not create
-constexpr fs::perms READABLE_FILE = static_cast<fs::perms>(0644);
-
-RunResult run(const char* program, const ScratchDir& dir, const RunOptions& options = {})
-{
-    return run_program(program, {}, dir.path(), options);
-}
-
-// Random bytes, so that no input byte is mistaken for the filler.
-Bytes input_bytes(std::size_t size, unsigned seed = 7)
-{
-    return testing_support::random_bytes(size, seed);
-}
 
 // The output `program` writes from `input`, run in a directory of its own.
 Bytes output_for(const char* program, const char* input_name, const Bytes& input, const char* output_name)
@@ -204,55 +176,6 @@ TEST(Appscramble, WritesTheFillerWithWordZeroClearedWhenZqAppBinIsMissing)
     EXPECT_EQ(output_without_input(APPSCRAMBLE_PATH, "zq_app.bin", "zq_app2.bin"), expected);
 }
 
-// What the two scramblers share in their dealings with files, and how each
-// reports an output it cannot create.
-struct Scrambler {
-    const char* name;
-    const char* path;
-    const char* input;
-    const char* output;
-    std::size_t image_size;
-    int cant_create_status;
-    std::string cant_create_out;
-    std::string cant_create_err;
-};
-
-void PrintTo(const Scrambler& tool, std::ostream* os) { *os << tool.name; }
-
-class ScramblerFiles : public testing::TestWithParam<Scrambler> {
-protected:
-    const Scrambler& tool() const { return GetParam(); }
-
-    // A first run that leaves an output a failed run must not touch.
-    Bytes earlier_output()
-    {
-        dir_.write(tool().input, input_bytes(20, 1));
-        EXPECT_EQ(run(tool().path, dir_).status, 0);
-        return dir_.read(tool().output);
-    }
-
-    void expect_cant_create(const RunResult& result) const
-    {
-        EXPECT_EQ(result.status, tool().cant_create_status);
-        EXPECT_EQ(result.out, tool().cant_create_out);
-        EXPECT_EQ(result.err, tool().cant_create_err);
-    }
-
-    ScratchDir dir_;
-};
-
-TEST_P(ScramblerFiles, ReplacesAnEarlierOutputWithOneImageReadableByAll)
-{
-    dir_.write(tool().output, input_bytes(300000));
-    dir_.write(tool().input, input_bytes(64));
-    RunOptions options;
-    options.child_setup = [] { umask(022); };
-    ASSERT_EQ(run(tool().path, dir_, options).status, 0);
-    EXPECT_EQ(fs::file_size(dir_ / tool().output), tool().image_size);
-    EXPECT_EQ(fs::status(dir_ / tool().output).permissions(), READABLE_FILE);
-    EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
-}
-
 TEST_P(ScramblerFiles, CannotCreateAnOutputWhoseNameIsADirectory)
 {
     dir_.write(tool().input, input_bytes(20));
@@ -260,35 +183,6 @@ TEST_P(ScramblerFiles, CannotCreateAnOutputWhoseNameIsADirectory)
     expect_cant_create(run(tool().path, dir_));
     EXPECT_TRUE(fs::is_empty(dir_ / tool().output));
     EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
-}
-
-TEST_P(ScramblerFiles, CannotCreateAnOutputInAReadOnlyDirectory)
-{
-    dir_.write(tool().input, input_bytes(20));
-    fs::permissions(dir_.path(), READ_ONLY_DIR);
-    RunOptions options;
-    options.child_setup = run_unprivileged;
-    expect_cant_create(run(tool().path, dir_, options));
-    EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});
-}
-
-TEST_P(ScramblerFiles, KeepsTheEarlierOutputWhenTheWriteFails)
-{
-    Bytes earlier = earlier_output();
-    dir_.write(tool().input, input_bytes(20, 2));
-    // Whether or not SIGXFSZ comes with the failed write, the run must end
-    // with its message rather than be killed and strand its temporary file.
-    for (bool ignore_signal : {true, false}) {
-        SCOPED_TRACE(ignore_signal);
-        RunOptions options;
-        options.child_setup = [ignore_signal] { limit_file_size(FILE_SIZE_LIMIT, ignore_signal); };
-        RunResult result = run(tool().path, dir_, options);
-        EXPECT_EQ(result.status, 5);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Can't write " + std::string(tool().output) + ": File too large!\n");
-        EXPECT_EQ(dir_.read(tool().output), earlier);
-        EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
-    }
 }
 
 TEST_P(ScramblerFiles, RefusesAnInputLongerThanTheImageAndKeepsTheEarlierOutput)
@@ -326,31 +220,15 @@ TEST_P(ScramblerFiles, WarnsThatItTakesNoFileNamesAndWritesTheSameImage)
     EXPECT_EQ(dir_.read(tool().output), plain);
 }
 
-TEST_P(ScramblerFiles, StopsWithoutOutputWhenTheInputExistsButCannotBeRead)
+TEST_P(ScramblerFiles, StopsWithoutOutputWhenTheInputIsADirectory)
 {
     fs::create_directory(dir_ / tool().input);
     RunResult result = run(tool().path, dir_);
     EXPECT_EQ(result.status, 5);
     EXPECT_EQ(result.err, "Can't read " + std::string(tool().input) + ": Is a directory!\n");
-    fs::remove(dir_ / tool().input);
-
-    dir_.write(tool().input, input_bytes(20));
-    fs::permissions(dir_ / tool().input, fs::perms::none);
-    fs::permissions(dir_.path(), OWNERS_DIR);
-    RunOptions options;
-    options.child_setup = run_unprivileged;
-    result = run(tool().path, dir_, options);
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "Can't open file: " + std::string(tool().input) + "!\n");
     EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothTools, ScramblerFiles,
-    testing::Values(Scrambler{"chkpak", CHKPAK_PATH, "chkps.lzs", "chkps.pak", PAK_SIZE, 44,
-                              "fopen error! : Don't opend chkps.pak file. \n", ""},
-                    Scrambler{"appscramble", APPSCRAMBLE_PATH, "zq_app.bin", "zq_app2.bin", APP_SIZE, 2, "",
-                              "Can't open file: zq_app2.bin!\n"}),
-    [](const testing::TestParamInfo<Scrambler>& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(BothTools, ScramblerFiles, both_scramblers(), scrambler_name);
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -19,6 +20,26 @@ using Bytes = std::vector<std::uint8_t>;
 struct EncodedStream {
     Bytes stream;
     std::int64_t bytes_written;  // what the writer counted, from 0
+};
+
+// A stream whose bytes are read back once the code under test has written
+// them: a temporary file of its own, under a random name (not every C
+// library has memory streams, and Windows' tmpfile names clash between
+// processes). Any failure to set it up aborts.
+class CapturedStream {
+public:
+    CapturedStream();
+    ~CapturedStream();
+    CapturedStream(const CapturedStream&) = delete;
+    CapturedStream& operator=(const CapturedStream&) = delete;
+
+    std::FILE* stream() const { return stream_; }
+    // Everything written so far.
+    Bytes bytes() const;
+
+private:
+    std::string path_;
+    std::FILE* stream_;
 };
 
 // An encoder with encode_stream's contract.

@@ -1,7 +1,7 @@
 #include "scratch_dir.h"
 
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -9,10 +9,22 @@ namespace testing_support {
 
 ScratchDir::ScratchDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lzstest.XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // A random name, created only if no entry has it: create_directory
+    // reports an existing one, so concurrent tests never share a directory.
+    static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof LETTERS - 2);
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "lzstest.";
+        for (int i = 0; i < 8; ++i)
+            name += LETTERS[pick(random)];
+        if (std::filesystem::create_directory(base / name)) {
+            path_ = base / name;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a scratch directory");
 }
 
 ScratchDir::~ScratchDir()
@@ -28,13 +40,15 @@ ScratchDir::~ScratchDir()
     std::filesystem::remove_all(path_, error);
 }
 
-void ScratchDir::write(const std::string& name, const Bytes& bytes) const
+void write_file(const std::filesystem::path& path, const Bytes& bytes)
 {
-    std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        throw std::runtime_error("cannot write " + name);
+        throw std::runtime_error("cannot write " + path.filename().string());
 }
+
+void ScratchDir::write(const std::string& name, const Bytes& bytes) const { write_file(path_ / name, bytes); }
 
 void ScratchDir::write(const std::string& name, const std::string& text) const
 {

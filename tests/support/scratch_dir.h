@@ -9,6 +9,10 @@
 
 namespace testing_support {
 
+// Writes `bytes` as the file `path` (any name the system takes, whatever the
+// narrow code page).
+void write_file(const std::filesystem::path& path, const Bytes& bytes);
+
 class ScratchDir {
 public:
     ScratchDir();

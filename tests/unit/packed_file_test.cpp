@@ -20,8 +20,8 @@ constexpr packing::PackedLayout LZS_LAYOUT = {2, 1};
 // bytes, and ends the (death-test) process.
 void pack_declaring(const ScratchDir& dir, std::uint32_t declared)
 {
-    std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
-    packing::write_packed_file(input, "in.bin", (dir / "in.lzs").c_str(), LZS_LAYOUT, {1, declared});
+    std::FILE* input = std::fopen((dir / "in.bin").string().c_str(), "rb");
+    packing::write_packed_file(input, "in.bin", (dir / "in.lzs").string().c_str(), LZS_LAYOUT, {1, declared});
     std::exit(0);
 }
 
@@ -32,8 +32,8 @@ void pack(const ScratchDir& dir)
 
 void verify(const ScratchDir& dir)
 {
-    std::FILE* input = std::fopen((dir / "in.bin").c_str(), "rb");
-    packing::verify_packed_file(std::fopen((dir / "in.lzs").c_str(), "rb"), LZS_LAYOUT, input, 0);
+    std::FILE* input = std::fopen((dir / "in.bin").string().c_str(), "rb");
+    packing::verify_packed_file(std::fopen((dir / "in.lzs").string().c_str(), "rb"), LZS_LAYOUT, input, 0);
     std::exit(0);
 }
 

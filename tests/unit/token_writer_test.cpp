@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -16,15 +15,11 @@ using testing_support::to_hex;
 // The stream a writer produces for the tokens `put` hands it.
 Bytes written_by(const std::function<void(codec::TokenWriter&)>& put)
 {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
-    codec::TokenWriter writer = codec::make_token_writer(out, 8);
+    testing_support::CapturedStream out;
+    codec::TokenWriter writer = codec::make_token_writer(out.stream(), 8);
     put(writer);
     codec::finish(writer);
-    std::fclose(out);
-    Bytes stream(buffer, buffer + size);
-    std::free(buffer);
+    Bytes stream = out.bytes();
     EXPECT_EQ(writer.bytes_written, 8 + static_cast<std::int64_t>(stream.size()));
     return stream;
 }

@@ -1,0 +1,263 @@
+// Outputs on Windows (see output_file.h for the promise).
+//
+// The new file is created exclusively (CREATE_NEW) beside its final name
+// under a random name of fixed length. Its handle allows others to rename or
+// delete it (FILE_SHARE_DELETE), which is what lets commit move the open file
+// onto its final name and keep reading it back, and what lets an
+// interruption remove it while the C runtime still holds it open. At commit
+// the data are flushed to the disk before the move, and the move is
+// MoveFileExW with MOVEFILE_WRITE_THROUGH, so that it returns only once the
+// new name is on the disk too; without permission to replace, the move lacks
+// MOVEFILE_REPLACE_EXISTING and refuses an existing entry itself. A
+// replacement that the system refuses (a read-only file, one held open
+// without delete sharing, a directory) leaves the old file untouched.
+//
+// Ctrl-C, Ctrl-Break and the console's closing reach the process on a thread
+// of their own: the handler and every change to the record take one lock, so
+// the handler either finds a pending temporary file and removes it, or none.
+// It then ends the process with the status a Ctrl-C ends it with. A process
+// that was started with Ctrl-C ignored is never sent the event at all.
+#define _CRT_RAND_S
+#include <cstdlib>
+
+#include "platform/output_file.h"
+
+#include "platform/files.h"
+#include "platform/windows/wide_names.h"
+
+#include <cerrno>
+#include <string>
+
+namespace platform {
+namespace {
+
+// A temporary name: a fixed prefix, random characters; its length never
+// depends on the final name.
+constexpr char TEMP_PREFIX[] = ".lzstmp-";
+constexpr std::size_t TEMP_RANDOM = 12;
+// Tries before giving up on finding a free random name.
+constexpr int TEMP_NAME_TRIES = 100;
+// The longest name, in UTF-16 units, that NTFS, FAT and exFAT give one file.
+constexpr std::size_t MAX_COMPONENT = 255;
+
+struct Pending {
+    std::FILE* stream = nullptr;
+    bool in_place = false;     // a device, written directly
+    std::wstring final_name;
+    std::wstring temp_name;    // empty unless a temporary file exists
+    bool pending = false;
+};
+
+Pending g_output;
+
+// Guards g_output against the control handler's thread. Recursive, so that
+// a cleanup can run inside a locked step.
+class RecordLock {
+public:
+    RecordLock() { EnterCriticalSection(&section()); }
+    ~RecordLock() { LeaveCriticalSection(&section()); }
+    RecordLock(const RecordLock&) = delete;
+    RecordLock& operator=(const RecordLock&) = delete;
+
+private:
+    static CRITICAL_SECTION& section()
+    {
+        static CRITICAL_SECTION lock = [] {
+            CRITICAL_SECTION made;
+            InitializeCriticalSection(&made);
+            return made;
+        }();
+        return lock;
+    }
+};
+
+BOOL WINAPI on_interruption(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        break;
+    default:
+        return FALSE;
+    }
+    // Held until the process is gone: the main thread cannot commit the file
+    // this removes.
+    RecordLock lock;
+    if (g_output.pending && !g_output.temp_name.empty())
+        DeleteFileW(g_output.temp_name.c_str());
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+    return TRUE;
+}
+
+void install_cleanups()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    std::atexit(abandon_output);
+    SetConsoleCtrlHandler(on_interruption, TRUE);
+}
+
+std::string random_suffix()
+{
+    static constexpr char ALPHABET[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix;
+    for (std::size_t i = 0; i < TEMP_RANDOM; ++i) {
+        unsigned value = 0;
+        if (rand_s(&value) != 0)
+            value = static_cast<unsigned>(GetTickCount()) * 2654435761u + static_cast<unsigned>(i) * 40503u;
+        suffix += ALPHABET[value % (sizeof ALPHABET - 1)];
+    }
+    return suffix;
+}
+
+// Everything of `final_name` up to its directory's end: through the last
+// '\' or '/', or the drive of a drive-relative name (`C:name`).
+std::string directory_part(const std::string& final_name)
+{
+    std::size_t slash = final_name.find_last_of("\\/");
+    if (slash != std::string::npos)
+        return final_name.substr(0, slash + 1);
+    if (final_name.size() >= 2 && final_name[1] == ':')
+        return final_name.substr(0, 2);
+    return {};
+}
+
+// A new file beside `final_name`; INVALID_HANDLE_VALUE if none can be made.
+HANDLE create_file(const std::string& final_name)
+{
+    std::string directory = directory_part(final_name);
+    for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
+        std::wstring name = windows::wide_name((directory + TEMP_PREFIX + random_suffix()).c_str());
+        HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            g_output.temp_name = name;
+            return handle;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+std::FILE* begin_in_place(const std::wstring& final_name, OutputError& error)
+{
+    HANDLE handle = CreateFileW(final_name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    std::FILE* stream = handle == INVALID_HANDLE_VALUE ? nullptr : windows::stream_of(handle, "wb");
+    if (stream == nullptr) {
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
+    g_output.stream = stream;
+    g_output.in_place = true;
+    g_output.pending = true;
+    return stream;
+}
+
+// Whether the final name's own part (after its directory) is longer than a
+// file system takes: such a name could be written but never committed.
+bool name_too_long(const std::wstring& final_name)
+{
+    std::size_t separator = final_name.find_last_of(L"\\/:");
+    std::size_t start = separator == std::wstring::npos ? 0 : separator + 1;
+    return final_name.size() - start > MAX_COMPONENT;
+}
+
+OutputError fail_commit(OutputError error)
+{
+    int saved = errno;
+    abandon_output();
+    errno = saved;
+    return error;
+}
+
+}  // namespace
+
+std::FILE* begin_output(const char* final_name, std::FILE*, OutputError& error)
+{
+    error = OutputError::NONE;
+    install_cleanups();
+    RecordLock lock;
+    abandon_output();
+    std::wstring wide_final = windows::wide_name(final_name);
+    if (file_kind(final_name) == FileKind::SPECIAL)
+        return begin_in_place(wide_final, error);
+    // As the POSIX side reports it, so the callers tell it from the rest.
+    if (name_too_long(wide_final)) {
+        errno = ENAMETOOLONG;
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
+
+    HANDLE handle = create_file(final_name);
+    std::FILE* stream = handle == INVALID_HANDLE_VALUE ? nullptr : windows::stream_of(handle, "w+b");
+    if (stream == nullptr) {
+        if (!g_output.temp_name.empty())
+            DeleteFileW(g_output.temp_name.c_str());
+        g_output = Pending{};
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
+    g_output.stream = stream;
+    g_output.final_name = wide_final;
+    g_output.pending = true;
+    return stream;
+}
+
+OutputError commit_output(Replace replace)
+{
+    RecordLock lock;
+    if (!g_output.pending)
+        return OutputError::CANT_WRITE;
+    std::FILE* stream = g_output.stream;
+    bool written = std::fflush(stream) == 0 && !std::ferror(stream);
+    if (g_output.in_place) {
+        if (!written)
+            return fail_commit(OutputError::CANT_WRITE);
+        g_output = Pending{};
+        return OutputError::NONE;
+    }
+    if (!written)
+        return fail_commit(OutputError::CANT_WRITE);
+    if (!FlushFileBuffers(windows::handle_of(stream))) {
+        errno = EIO;
+        return fail_commit(OutputError::CANT_WRITE);
+    }
+
+    // Windows itself refuses to replace a read-only file, but not every
+    // implementation of its API does (Wine renames over it): asked first, a
+    // read-only output stays whatever runs the program.
+    DWORD attributes = GetFileAttributesW(g_output.final_name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) && replace == Replace::ALLOWED)
+        return fail_commit(OutputError::CANT_RENAME);
+
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replace == Replace::ALLOWED ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(g_output.temp_name.c_str(), g_output.final_name.c_str(), flags)) {
+        DWORD failure = GetLastError();
+        bool taken = failure == ERROR_ALREADY_EXISTS || failure == ERROR_FILE_EXISTS;
+        return fail_commit(replace == Replace::REFUSED && taken ? OutputError::EXISTS : OutputError::CANT_RENAME);
+    }
+    _fseeki64(stream, 0, SEEK_SET);
+    g_output = Pending{};  // the stream is the caller's now
+    return OutputError::NONE;
+}
+
+void abandon_output()
+{
+    RecordLock lock;
+    if (!g_output.pending)
+        return;
+    if (g_output.stream != nullptr)
+        std::fclose(g_output.stream);
+    if (!g_output.temp_name.empty())
+        DeleteFileW(g_output.temp_name.c_str());
+    g_output = Pending{};
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Cross-builds the tool chain for Windows with MinGW-w64 in build-windows/
+# and runs its tests under Wine: the unit and program tests, the Windows
+# fault tests, the Windows package, and, when the Linux build in build/ has
+# its programs, the comparison of both builds' outputs byte for byte.
+# Prints the build's and the tests' output only when something fails, and
+# then the count of tests passed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build-windows
+jobs=$(nproc)
+mkdir -p "$build"
+log=$build/test-windows.log
+: >"$log"
+
+run_logged() {
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 200 "$log"
+    echo "test-windows.sh: failed: $*" >&2
+    exit 1
+  fi
+}
+
+echo "== Windows: cross build in build-windows/"
+run_logged cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DLZS_LINUX_BUILD="$root/build"
+run_logged cmake --build "$build" -j "$jobs"
+
+echo "== Windows: tests under Wine"
+# One Wine server for the whole run: each test program starts many
+# processes, and a server that outlives them saves its start every time.
+export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all
+wineserver -p 60 </dev/null >/dev/null 2>&1 &
+ctest_log=$build/ctest.log
+status=0
+ctest --test-dir "$build" -j "$jobs" --output-on-failure -V >"$ctest_log" 2>&1 || status=$?
+wineserver -k >/dev/null 2>&1 || true
+wait || true
+if ((status != 0)); then
+  grep -E "^[0-9]+: \[  FAILED  \]|\*\*\*Failed|Failed|Timeout" "$ctest_log" | grep -v "^[0-9]*: \[  FAILED  \] [0-9]* test" || true
+  echo "Windows: tests failed (details in $ctest_log)" >&2
+  exit 1
+fi
+# Each test program reports its own count; the other ctest tests count once.
+cases=$(grep -oE "^[0-9]+: \[  PASSED  \] [0-9]+ test" "$ctest_log" | awk '{s += $5} END {print s + 0}')
+programs=$(grep -cE "Test +#[0-9]+: [a-z_]+_tests\.shard" "$ctest_log" || true)
+others=$(( $(grep -cE "Test +#[0-9]+: .* Passed" "$ctest_log") - programs ))
+echo "Windows: $((cases + others)) tests passed under Wine"
