@@ -63,6 +63,7 @@ inline constexpr int MIN_MATCH_LENGTH = token_table[MATCH_3].min_length;
 inline constexpr int MAX_MATCH_LENGTH = token_table[MATCH_FAR].max_length;
 inline constexpr int MAX_DISTANCE = token_table[MATCH_FAR].max_distance;
 inline constexpr int MAX_NEAR_DISTANCE = token_table[MATCH_NEAR].max_distance;
+inline constexpr int MIN_NEAR_LENGTH = token_table[MATCH_NEAR].min_length;
 inline constexpr int MAX_NEAR_LENGTH = token_table[MATCH_NEAR].max_length;
 inline constexpr std::uint8_t END_MARK_BYTE = token_table[END_MARK].lead_bits;
 // The lead byte's bit that tells a literal: it equals the token's flag bit.
