@@ -31,6 +31,12 @@ constexpr std::size_t WORD_SIZE = 4;
 // "an app image", "a pak image": the kinds' names are read as words.
 const char* article(const char* name) { return std::strchr("aeiou", name[0]) != nullptr ? "an" : "a"; }
 
+// "1 byte is" or "N bytes are", to start a sentence about a count of bytes.
+std::string bytes_are(std::uint64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " byte is" : " bytes are");
+}
+
 UnpackResult failure(UnpackError error, std::uint64_t found = 0, std::uint64_t expected = 0)
 {
     UnpackResult result;
@@ -129,11 +135,11 @@ std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)
             std::snprintf(text, sizeof text, "%s %s image is %zu bytes, not %" PRIu64 "!", article(info.name), info.name,
                           info.fixed_size, result.found);
         else if (result.found < info.stream_offset)
-            std::snprintf(text, sizeof text, "%" PRIu64 " bytes are too few for the header of %s %s image!",
-                          result.found, article(info.name), info.name);
+            std::snprintf(text, sizeof text, "%s too few for the header of %s %s image!",
+                          bytes_are(result.found).c_str(), article(info.name), info.name);
         else
-            std::snprintf(text, sizeof text, "%" PRIu64 " bytes are more than any %s image holds!",
-                          result.found, info.name);
+            std::snprintf(text, sizeof text, "%s more than any %s image holds!", bytes_are(result.found).c_str(),
+                          info.name);
         break;
     case UnpackError::CHECKED_WORD:
         std::snprintf(text, sizeof text, "its %s is 0x%" PRIX64 ", not 0x%" PRIX64 "!", info.checked_label,

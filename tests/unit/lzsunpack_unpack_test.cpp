@@ -134,6 +134,7 @@ TEST(UnpackImage, RefusesAnImageOfTheWrongSize)
         {ImageKind::PAK, Bytes{}, "a pak image is 3600 bytes, not 0!"},
         {ImageKind::LZS, from_hex("01 00 00 00 00 00 00"), "7 bytes are too few for the header of a lzs image!"},
         {ImageKind::APP, from_hex("00 00 00"), "3 bytes are too few for the header of an app image!"},
+        {ImageKind::APP, from_hex("00"), "1 byte is too few for the header of an app image!"},
     };
     for (const Case& c : cases) {
         UnpackResult result = unpack_image(c.image, c.kind);
