@@ -90,7 +90,8 @@ int main(int argc, char** argv)
     if (!platform::lock_current_directory())
         fail(EXIT_OPEN, MSG_CANT_LOCK_DIRECTORY);
     write_header_record(input);
-    packing::PackedFile packed = packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length}, choice);
+    packing::PackedFile packed =
+        packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length}, choice);
     packing::print_ratio(infile, body_length, packed.bytes_written);
     std::fflush(stdout);
 

@@ -111,9 +111,9 @@ struct Cursor {
 
 // The guard every bound of the decoder goes through: when `condition` does
 // not hold, decoding stops with `failure` and the bytes produced so far.
-#define DECODE_GUARD(condition, failure)                                          \
-    do {                                                                          \
-        if (!(condition)) [[unlikely]]                                            \
+#define DECODE_GUARD(condition, failure)                                           \
+    do {                                                                           \
+        if (!(condition)) [[unlikely]]                                             \
             return DecodeResult{(failure), static_cast<std::size_t>(out - start)}; \
     } while (0)
 
@@ -134,7 +134,8 @@ std::optional<DecodeResult> decode_groups(Cursor& cursor, DecodeStats* stats)
         while (tokens < TOKENS_PER_GROUP) {
             // A literal is a byte whose top bit equals its flag bit.
             unsigned pending = group_flags >> tokens;
-            std::uint64_t differ = ((load_word(in) >> LITERAL_BIT) & LOW_BIT_OF_EACH_BYTE) ^ SPREAD_FLAGS[pending];
+            std::uint64_t differ =
+                ((load_word(in) >> LITERAL_BIT) & LOW_BIT_OF_EACH_BYTE) ^ SPREAD_FLAGS[pending];
             unsigned run =
                 std::min(static_cast<unsigned>(std::countr_zero(differ)) / 8, TOKENS_PER_GROUP - tokens);
             if (run > 0) {
@@ -224,8 +225,7 @@ DecodeResult decode_guarded(Cursor& cursor, DecodeStats* stats)
 }  // namespace
 
 DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t source_size,
-                                   std::uint8_t* destination, std::size_t capacity,
-                                   DecodeStats* stats)
+                                   std::uint8_t* destination, std::size_t capacity, DecodeStats* stats)
 {
     Cursor cursor{source, source + source_size, destination, destination, destination + capacity};
     if (std::optional<DecodeResult> result = decode_groups(cursor, stats))
@@ -250,8 +250,8 @@ const char* decode_error_message(DecodeError error)
     return "";
 }
 
-std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size,
-                          std::uint8_t* destination, std::size_t capacity)
+std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size, std::uint8_t* destination,
+                          std::size_t capacity)
 {
     DecodeResult result = decode_tokens_checked(source, source_size, destination, capacity);
     if (result.error != DecodeError::NONE)

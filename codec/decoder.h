@@ -31,7 +31,7 @@ struct DecodeResult {
 struct DecodeStats {
     std::uint64_t tokens[TOKEN_CLASSES];  // per TokenClass (END_MARK counts the end mark)
     std::uint64_t bytes[TOKEN_CLASSES];   // output bytes each class produced
-    std::uint64_t distance_sum;    // over all matches
+    std::uint64_t distance_sum;           // over all matches
 };
 
 // The decoder's core: reports what went wrong instead of ending the process,
@@ -43,8 +43,8 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
 
 // The packers' decoder: returns the number of bytes produced up to the end
 // mark, or ends the process with EXIT_DATA and the decode error's message.
-std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size,
-                          std::uint8_t* destination, std::size_t capacity);
+std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size, std::uint8_t* destination,
+                          std::size_t capacity);
 
 // The system's message for a decode error ("Decode data error! ...").
 const char* decode_error_message(DecodeError error);

@@ -108,4 +108,3 @@ void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode)
 }
 
 }  // namespace codec
-

@@ -19,12 +19,12 @@
 
 namespace codec::encoding {
 
-inline constexpr unsigned DICT_SIZE = 16384;   // window; positions rebase by this at each slide
-inline constexpr unsigned MAX_MATCH = 260;     // longest match a MATCH_FAR can hold
-inline constexpr unsigned MIN_MATCH = 3;       // shortest match worth a token
-inline constexpr unsigned HASH_SIZE = 32768;   // 15-bit hash of three bytes
-inline constexpr unsigned CHAIN_LIMIT = 260;   // walks longer than this mark the bucket crowded
-inline constexpr unsigned SKIP_LIMIT = 257;    // how far a search may shift past crowded buckets
+inline constexpr unsigned DICT_SIZE = 16384;  // window; positions rebase by this at each slide
+inline constexpr unsigned MAX_MATCH = 260;    // longest match a MATCH_FAR can hold
+inline constexpr unsigned MIN_MATCH = 3;      // shortest match worth a token
+inline constexpr unsigned HASH_SIZE = 32768;  // 15-bit hash of three bytes
+inline constexpr unsigned CHAIN_LIMIT = 260;  // walks longer than this mark the bucket crowded
+inline constexpr unsigned SKIP_LIMIT = 257;   // how far a search may shift past crowded buckets
 inline constexpr unsigned TEXT_SIZE = 2 * DICT_SIZE + MAX_MATCH;
 inline constexpr unsigned FIRST_READ = DICT_SIZE + MAX_MATCH;  // 16644
 inline constexpr unsigned PREV_MASK = DICT_SIZE - 1;
@@ -80,7 +80,7 @@ struct Encoder {
     unsigned hash = 0;       // hash of text[pos], text[pos + 1], text[pos + 2]
     unsigned match_len = 0;
     unsigned match_pos = 0;
-    bool slid = false;       // has the window slid yet?
+    bool slid = false;  // has the window slid yet?
     std::FILE* input = nullptr;
 
     // Every position in [pos, crowded_until) has a crowded bucket.
@@ -111,12 +111,19 @@ static_assert((sizeof(Encoder) + TENTH_OF_A_MEGABYTE / 2) / TENTH_OF_A_MEGABYTE 
 
 inline unsigned hash3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
 {
-    return (static_cast<unsigned>(a & HASH_FIRST_MASK) << 2 * HASH_SHIFT) ^ (static_cast<unsigned>(b) << HASH_SHIFT) ^ c;
+    return (static_cast<unsigned>(a & HASH_FIRST_MASK) << 2 * HASH_SHIFT) ^
+           (static_cast<unsigned>(b) << HASH_SHIFT) ^ c;
 }
 
-inline unsigned hash_at(const Encoder& e, unsigned at) { return hash3(e.text[at], e.text[at + 1], e.text[at + 2]); }
+inline unsigned hash_at(const Encoder& e, unsigned at)
+{
+    return hash3(e.text[at], e.text[at + 1], e.text[at + 2]);
+}
 
 // The hash of the three bytes one position on, given the byte entering.
-inline unsigned roll(unsigned hash, std::uint8_t entering) { return ((hash & HASH_KEPT_MASK) << HASH_SHIFT) ^ entering; }
+inline unsigned roll(unsigned hash, std::uint8_t entering)
+{
+    return ((hash & HASH_KEPT_MASK) << HASH_SHIFT) ^ entering;
+}
 
 }  // namespace codec::encoding

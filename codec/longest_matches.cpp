@@ -37,8 +37,8 @@ namespace codec {
 namespace {
 
 constexpr std::uint32_t NO_NODE = UINT32_MAX;
-constexpr unsigned HASH_BITS = 16;           // buckets of the three-byte prefix
-constexpr std::uint32_t CYCLIC_SIZE = 32768; // a power of two above MAX_DISTANCE + 1
+constexpr unsigned HASH_BITS = 16;            // buckets of the three-byte prefix
+constexpr std::uint32_t CYCLIC_SIZE = 32768;  // a power of two above MAX_DISTANCE + 1
 constexpr std::uint32_t CYCLIC_MASK = CYCLIC_SIZE - 1;
 
 static_assert(CYCLIC_SIZE > static_cast<std::uint32_t>(MAX_DISTANCE), "a window's nodes need distinct slots");
@@ -54,8 +54,8 @@ std::uint32_t extend_match(const std::uint8_t* there, const std::uint8_t* here, 
         std::memcpy(&a, there + length, 8);
         std::memcpy(&b, here + length, 8);
         if (std::uint64_t diff = a ^ b; diff != 0) {
-            int same_bits = std::endian::native == std::endian::little ? std::countr_zero(diff)
-                                                                       : std::countl_zero(diff);
+            int same_bits =
+                std::endian::native == std::endian::little ? std::countr_zero(diff) : std::countl_zero(diff);
             return length + static_cast<std::uint32_t>(same_bits) / 8;
         }
         length += 8;
@@ -90,8 +90,9 @@ public:
         std::uint32_t far_length = 0;
         std::uint32_t far_distance = 0;
         auto found = [&] {
-            return LongestMatches{static_cast<std::uint16_t>(near_length), static_cast<std::uint16_t>(near_distance),
-                                  static_cast<std::uint16_t>(far_length), static_cast<std::uint16_t>(far_distance)};
+            return LongestMatches{
+                static_cast<std::uint16_t>(near_length), static_cast<std::uint16_t>(near_distance),
+                static_cast<std::uint16_t>(far_length), static_cast<std::uint16_t>(far_distance)};
         };
         std::uint32_t& head = head_[hash3(data + cur)];
         std::uint32_t candidate = head;

@@ -12,9 +12,9 @@
 namespace codec {
 
 struct LongestMatches {
-    std::uint16_t near_length;    // longest within MAX_NEAR_DISTANCE; below 3: none
+    std::uint16_t near_length;  // longest within MAX_NEAR_DISTANCE; below 3: none
     std::uint16_t near_distance;
-    std::uint16_t far_length;     // longest within MAX_DISTANCE, so never below near_length
+    std::uint16_t far_length;  // longest within MAX_DISTANCE, so never below near_length
     std::uint16_t far_distance;
 };
 

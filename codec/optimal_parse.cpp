@@ -51,10 +51,7 @@ constexpr std::uint32_t END_MARK_BYTES = 1;
 constexpr unsigned LONG_RUN_START = MIN_NEAR_LENGTH;
 static_assert(2 * (STATES - 1) <= 16, "seven two-bit differences fit a 16-bit word");
 
-std::uint32_t open_cost(unsigned k)
-{
-    return k == 0 ? 1 : 0;
-}
+std::uint32_t open_cost(unsigned k) { return k == 0 ? 1 : 0; }
 
 // cost[i][k] for every position i (0..n) and state k.
 class CostTable {
@@ -63,8 +60,7 @@ public:
     explicit CostTable(std::size_t positions)
         : base_(std::make_unique_for_overwrite<std::uint32_t[]>(positions)),
           spread_(std::make_unique_for_overwrite<std::uint16_t[]>(positions))
-    {
-    }
+    { }
 
     std::uint32_t at(std::size_t i, unsigned k) const
     {

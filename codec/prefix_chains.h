@@ -44,8 +44,7 @@ inline std::uint64_t load_word(const std::uint8_t* at)
 
 // The hash of the first Length bytes at `at`, below PREFIX_HASH_SIZE: one
 // multiply per word, the last word masked to the prefix.
-template <unsigned Length>
-inline unsigned prefix_hash(const std::uint8_t* at)
+template <unsigned Length> inline unsigned prefix_hash(const std::uint8_t* at)
 {
     constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15u;  // odd, bits well spread
     std::uint64_t hash = 0;
@@ -91,8 +90,7 @@ inline unsigned level_within(unsigned length)
     return level;
 }
 
-template <unsigned DictSize>
-struct PrefixChains {
+template <unsigned DictSize> struct PrefixChains {
     std::uint16_t head[PREFIX_LEVELS][PREFIX_HASH_SIZE];
     std::uint16_t prev[PREFIX_LEVELS][DictSize];
 

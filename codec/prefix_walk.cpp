@@ -26,9 +26,9 @@ bool in_shifted_bucket(const Encoder& e, unsigned candidate, unsigned h, unsigne
 class PrefixWalk {
 public:
     PrefixWalk(Encoder& e, unsigned h, unsigned off, unsigned below, unsigned max)
-        : e_(e), h_(h), off_(off), max_(max), floor_(window_floor(e)), current_(e.text + e.pos), settled_(below)
-    {
-    }
+        : e_(e), h_(h), off_(off), max_(max), floor_(window_floor(e)), current_(e.text + e.pos),
+          settled_(below)
+    { }
 
     // Returns the position in bucket h of the candidate that reached `max`,
     // or 0 if the walk ran to its end.
@@ -104,7 +104,8 @@ private:
         unsigned level = prefix::level_within(hint);
         if (level < prefix::level_within(needed) + 2)
             return Outcome::EXHAUSTED;
-        return scan(e_.chains.prev[level], e_.chains.newest(level, current_), 0, 0, prefix::PREFIX_LENGTHS[level]);
+        return scan(e_.chains.prev[level], e_.chains.newest(level, current_), 0, 0,
+                    prefix::PREFIX_LENGTHS[level]);
     }
 
     // A shifted search for any match walks either the shifted bucket (its
@@ -120,7 +121,8 @@ private:
     // Walks a chain whose entries agree with pos from offset `shift` on, for
     // candidates not before `lowest`, and stops at the first at least
     // `at_least` bytes long, more than the best match so far.
-    Outcome scan(const std::uint16_t* links, unsigned entry, unsigned shift, unsigned lowest, unsigned at_least)
+    Outcome scan(const std::uint16_t* links, unsigned entry, unsigned shift, unsigned lowest,
+                 unsigned at_least)
     {
         for (; entry > floor_ + shift; entry = links[entry & PREV_MASK]) {
             unsigned candidate = entry - shift;
@@ -147,7 +149,7 @@ private:
     const unsigned max_;
     const unsigned floor_;
     const std::uint8_t* const current_;
-    unsigned settled_;  // every candidate from here on has been beaten
+    unsigned settled_;             // every candidate from here on has been beaten
     unsigned budget_ = UNLIMITED;  // visits left to a walk filtered by bucket h
 };
 
@@ -213,7 +215,8 @@ void walk_prefix(Encoder& e)
 {
     unsigned stopped_at = PrefixWalk(e, e.hash, 0, e.pos, MAX_MATCH).run();
     e.last_walk_len = e.match_len;
-    count_walk(e, e.hash, stopped_at != 0 ? walk_length_to(e, e.hash, stopped_at) : plain_walk_length(e, e.hash, 0));
+    count_walk(e, e.hash,
+               stopped_at != 0 ? walk_length_to(e, e.hash, stopped_at) : plain_walk_length(e, e.hash, 0));
 }
 
 // The shifted walk of bucket h and the retry that may follow it, through the
@@ -239,7 +242,8 @@ void walk_prefix_shifted(Encoder& e, unsigned h, unsigned off)
     unsigned stopped_at = PrefixWalk(e, h, 0, below, MAX_MATCH).run();
     e.last_walk_len = e.match_len;
     if (e.match_len > cap) {
-        count_walk(e, h, stopped_at != 0 ? walk_length_to(e, h, stopped_at + off) : plain_walk_length(e, h, off));
+        count_walk(e, h,
+                   stopped_at != 0 ? walk_length_to(e, h, stopped_at + off) : plain_walk_length(e, h, off));
         return;
     }
     count_walk(e, h, plain_walk_length(e, h, off));

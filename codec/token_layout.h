@@ -35,13 +35,13 @@ inline constexpr unsigned TOKEN_CLASSES = 7;
 
 struct TokenKind {
     std::uint8_t flag_bit;
-    std::uint8_t lead_bits;      // the lead byte's tag; a literal is the byte itself
-    std::uint8_t lead_mask;      // which bits of the lead byte are the tag
-    std::uint8_t bytes;          // with the lead byte
-    std::uint8_t high_d_mask;    // the lead byte's bits that hold d >> 8
-    std::uint8_t high_d_shift;   // where bit 8 of d sits in the lead byte
-    std::uint8_t length_mask;    // the lead byte's bits that hold length - min_length
-    bool length_byte;            // a third byte holds length - min_length
+    std::uint8_t lead_bits;     // the lead byte's tag; a literal is the byte itself
+    std::uint8_t lead_mask;     // which bits of the lead byte are the tag
+    std::uint8_t bytes;         // with the lead byte
+    std::uint8_t high_d_mask;   // the lead byte's bits that hold d >> 8
+    std::uint8_t high_d_shift;  // where bit 8 of d sits in the lead byte
+    std::uint8_t length_mask;   // the lead byte's bits that hold length - min_length
+    bool length_byte;           // a third byte holds length - min_length
     std::uint16_t min_length;
     std::uint16_t max_length;
     std::uint16_t max_distance;  // 0 for tokens that are not matches
@@ -50,13 +50,13 @@ struct TokenKind {
 // Indexed by TokenClass.
 //   flag lead  mask  bytes  d>>8 at     length          distance
 inline constexpr TokenKind token_table[TOKEN_CLASSES] = {
-    {0, 0x00, 0x80, 1, 0x00, 0, 0x00, false, 1, 1, 0},          // LITERAL_LOW: the byte, 0x00-0x7F
-    {0, 0x80, 0xC0, 2, 0x3F, 0, 0x00, false, 3, 3, 16384},      // MATCH_3
-    {0, 0xC0, 0xC0, 2, 0x38, 3, 0x07, false, 5, 11, 2048},      // MATCH_NEAR
-    {0, 0xFF, 0xFF, 1, 0x00, 0, 0x00, false, 0, 0, 0},          // END_MARK
-    {1, 0x80, 0x80, 1, 0x00, 0, 0x00, false, 1, 1, 0},          // LITERAL_HIGH: the byte, 0x80-0xFF
-    {1, 0x40, 0xC0, 2, 0x3F, 0, 0x00, false, 4, 4, 16384},      // MATCH_4
-    {1, 0x00, 0xC0, 3, 0x3F, 0, 0x00, true, 5, 260, 16384},     // MATCH_FAR
+    {0, 0x00, 0x80, 1, 0x00, 0, 0x00, false, 1, 1, 0},       // LITERAL_LOW: the byte, 0x00-0x7F
+    {0, 0x80, 0xC0, 2, 0x3F, 0, 0x00, false, 3, 3, 16384},   // MATCH_3
+    {0, 0xC0, 0xC0, 2, 0x38, 3, 0x07, false, 5, 11, 2048},   // MATCH_NEAR
+    {0, 0xFF, 0xFF, 1, 0x00, 0, 0x00, false, 0, 0, 0},       // END_MARK
+    {1, 0x80, 0x80, 1, 0x00, 0, 0x00, false, 1, 1, 0},       // LITERAL_HIGH: the byte, 0x80-0xFF
+    {1, 0x40, 0xC0, 2, 0x3F, 0, 0x00, false, 4, 4, 16384},   // MATCH_4
+    {1, 0x00, 0xC0, 3, 0x3F, 0, 0x00, true, 5, 260, 16384},  // MATCH_FAR
 };
 
 inline constexpr int MIN_MATCH_LENGTH = token_table[MATCH_3].min_length;
@@ -106,11 +106,11 @@ static_assert(matches_fit_their_fields(), "every match's fields must fit the tok
 // classify_match relies on this order: one length each for the 2-byte
 // MATCH_3 and MATCH_4, then MATCH_NEAR, then MATCH_FAR for the rest.
 static_assert(token_table[MATCH_3].min_length == token_table[MATCH_3].max_length &&
-              token_table[MATCH_4].min_length == token_table[MATCH_3].max_length + 1 &&
-              token_table[MATCH_NEAR].min_length == token_table[MATCH_4].max_length + 1 &&
-              token_table[MATCH_FAR].min_length == token_table[MATCH_NEAR].min_length &&
-              token_table[MATCH_FAR].max_distance == token_table[MATCH_3].max_distance &&
-              token_table[MATCH_FAR].max_distance == token_table[MATCH_4].max_distance,
+                  token_table[MATCH_4].min_length == token_table[MATCH_3].max_length + 1 &&
+                  token_table[MATCH_NEAR].min_length == token_table[MATCH_4].max_length + 1 &&
+                  token_table[MATCH_FAR].min_length == token_table[MATCH_NEAR].min_length &&
+                  token_table[MATCH_FAR].max_distance == token_table[MATCH_3].max_distance &&
+                  token_table[MATCH_FAR].max_distance == token_table[MATCH_4].max_distance,
               "match classes must cover every length and distance in this order");
 
 // The class of the token under flag bit `flag` with lead byte `lead`: the
@@ -177,8 +177,7 @@ struct Token {
 // size), the end mark last, as long as visit returns true. Returns the
 // stream's size up to and with its end mark, or 0 when visit stopped it or
 // the stream ends before its end mark or inside a token.
-template <class Visit>
-std::size_t for_each_token(const std::uint8_t* data, std::size_t size, Visit visit)
+template <class Visit> std::size_t for_each_token(const std::uint8_t* data, std::size_t size, Visit visit)
 {
     std::size_t at = 0;
     while (at < size) {

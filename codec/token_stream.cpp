@@ -67,8 +67,7 @@ void put_literal(TokenWriter& writer, std::uint8_t byte)
 namespace {
 
 // The bytes of a match of class Token, from its row of the table.
-template <TokenClass Token>
-void append_match(TokenWriter& writer, unsigned length, unsigned d)
+template <TokenClass Token> void append_match(TokenWriter& writer, unsigned length, unsigned d)
 {
     constexpr TokenKind kind = token_table[Token];
     unsigned length_field = length - kind.min_length;

@@ -19,8 +19,8 @@
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
 #include "codec/token_layout.h"
-#include "tests/support/memory_codec.h"
 #include "tests/reference/plain_encoder.h"
+#include "tests/support/memory_codec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,8 +30,8 @@
 
 namespace {
 
-constexpr std::size_t STRETCH_BASE = 16384;  // one whole window: always slides
-constexpr std::size_t STRETCH_MASK = 0x7FFF; // up to two more: longer adds time, not paths
+constexpr std::size_t STRETCH_BASE = 16384;   // one whole window: always slides
+constexpr std::size_t STRETCH_MASK = 0x7FFF;  // up to two more: longer adds time, not paths
 
 testing_support::Bytes shape_input(const std::uint8_t* data, std::size_t size)
 {
@@ -77,16 +77,17 @@ EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
 // stream's size up to its end mark.
 std::size_t check_tokens(const testing_support::Bytes& stream, unsigned max_distance)
 {
-    std::size_t end = codec::for_each_token(stream.data(), stream.size(), [max_distance](const codec::Token& token) {
-        const codec::TokenKind& kind = codec::token_table[token.token];
-        // Within the class's ranges (so never a MATCH_NEAR of length 12),
-        // and never the window's full reach.
-        if (kind.max_distance != 0 &&
-            (token.length < kind.min_length || token.length > kind.max_length || token.distance < 1 ||
-             token.distance > kind.max_distance || token.distance > max_distance))
-            std::abort();
-        return true;
-    });
+    std::size_t end =
+        codec::for_each_token(stream.data(), stream.size(), [max_distance](const codec::Token& token) {
+            const codec::TokenKind& kind = codec::token_table[token.token];
+            // Within the class's ranges (so never a MATCH_NEAR of length 12),
+            // and never the window's full reach.
+            if (kind.max_distance != 0 &&
+                (token.length < kind.min_length || token.length > kind.max_length || token.distance < 1 ||
+                 token.distance > kind.max_distance || token.distance > max_distance))
+                std::abort();
+            return true;
+        });
     if (end == 0)
         std::abort();
     return end;
@@ -108,19 +109,23 @@ void check_decodes_to(const testing_support::Bytes& stream, const testing_suppor
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     testing_support::Bytes input = shape_input(data, size);
-    testing_support::EncodedStream encoded = testing_support::encode_bytes(input.data(), input.size(), pick_search(data, size));
+    testing_support::EncodedStream encoded =
+        testing_support::encode_bytes(input.data(), input.size(), pick_search(data, size));
     const testing_support::Bytes& stream = encoded.stream;
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();
     if (check_tokens(stream, 16383) != stream.size())
         std::abort();
-    if (testing_support::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream != stream)
+    if (testing_support::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream !=
+        stream)
         std::abort();
     check_decodes_to(stream, input);
 
-    testing_support::EncodedStream smallest = testing_support::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
+    testing_support::EncodedStream smallest =
+        testing_support::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
     if (smallest.bytes_written != static_cast<std::int64_t>(smallest.stream.size()) ||
-        check_tokens(smallest.stream, 16384) != smallest.stream.size() || smallest.stream.size() > stream.size())
+        check_tokens(smallest.stream, 16384) != smallest.stream.size() ||
+        smallest.stream.size() > stream.size())
         std::abort();
     check_decodes_to(smallest.stream, input);
     return 0;

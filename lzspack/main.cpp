@@ -27,12 +27,11 @@ constexpr char MSG_USAGE[] = "Usage: %s infile [outfile]\n";
 constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
 
 // --help, after the usage line.
-constexpr char HELP_SUMMARY[] =
-    "Compresses infile into a .lzs file beside it, named after infile with its\n"
-    "extension replaced (chkps.dat -> chkps.lzs), prints the ratio line, and\n"
-    "proves the .lzs file by decoding it and comparing it with infile.\n"
-    "outfile is accepted and has no effect. With --best first, the .lzs file\n"
-    "holds the smallest stream the format allows (slower). See lzspack(1).\n";
+constexpr char HELP_SUMMARY[] = "Compresses infile into a .lzs file beside it, named after infile with its\n"
+                                "extension replaced (chkps.dat -> chkps.lzs), prints the ratio line, and\n"
+                                "proves the .lzs file by decoding it and comparing it with infile.\n"
+                                "outfile is accepted and has no effect. With --best first, the .lzs file\n"
+                                "holds the smallest stream the format allows (slower). See lzspack(1).\n";
 
 }  // namespace
 
@@ -50,8 +49,8 @@ int main(int argc, char** argv)
     refuse_output_over_input(infile, outfile.c_str());
     std::uint32_t original = packable_length(input, infile);
 
-    packing::PackedFile packed =
-        packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT, {LZS_FORMAT_WORD, original}, choice);
+    packing::PackedFile packed = packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT,
+                                                            {LZS_FORMAT_WORD, original}, choice);
     packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 

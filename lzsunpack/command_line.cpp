@@ -8,7 +8,8 @@ namespace {
 // Reads one argument of flags ("-v", "-vf", "-ft lzs"), taking -t's kind
 // from the next argument at `next`. Returns false with `line` saying why
 // when a flag is not known or -t has no valid kind.
-bool read_flags(const std::string& arg, const std::vector<std::string>& args, std::size_t& next, CommandLine& line)
+bool read_flags(const std::string& arg, const std::vector<std::string>& args, std::size_t& next,
+                CommandLine& line)
 {
     for (std::size_t at = 1; at < arg.size(); ++at) {
         switch (arg[at]) {

@@ -18,9 +18,9 @@
 namespace lzsunpack {
 
 struct Options {
-    bool verbose = false;              // -v: the stream's token statistics
-    bool force = false;                // -f: replace an existing output
-    std::optional<ImageKind> kind;     // -t: instead of the kind the name tells
+    bool verbose = false;           // -v: the stream's token statistics
+    bool force = false;             // -f: replace an existing output
+    std::optional<ImageKind> kind;  // -t: instead of the kind the name tells
     std::string infile;
     std::optional<std::string> outfile;  // derived from infile when absent
 };

@@ -26,15 +26,15 @@ inline constexpr std::size_t NO_WORD = SIZE_MAX;
 
 struct KindInfo {
     ImageKind kind;
-    const char* name;              // what -t takes and the report prints
-    const char* fixed_name;        // the name the chain always gives it, or nullptr
-    const char* extension;         // an extension that tells the kind, or nullptr
-    std::size_t fixed_size;        // 0: any size
+    const char* name;        // what -t takes and the report prints
+    const char* fixed_name;  // the name the chain always gives it, or nullptr
+    const char* extension;   // an extension that tells the kind, or nullptr
+    std::size_t fixed_size;  // 0: any size
     Scramble scramble;
-    std::size_t stream_offset;     // the token stream's first byte
-    std::size_t length_word;       // the word declaring the original length, or NO_WORD
-    std::size_t count_word;        // the word counting the words the stream lies in, or NO_WORD
-    std::size_t checked_word;      // a word with one right value, or NO_WORD
+    std::size_t stream_offset;  // the token stream's first byte
+    std::size_t length_word;    // the word declaring the original length, or NO_WORD
+    std::size_t count_word;     // the word counting the words the stream lies in, or NO_WORD
+    std::size_t checked_word;   // a word with one right value, or NO_WORD
     std::uint32_t checked_value;
     const char* checked_label;     // what that word is, for the message
     const char* output_extension;  // replaces the input's extension in a derived output name
@@ -43,10 +43,10 @@ struct KindInfo {
 inline constexpr KindInfo KIND_TABLE[] = {
     {ImageKind::LZS, "lzs", nullptr, ".lzs", 0, Scramble::NONE, 8, 1, NO_WORD, 0, 1, "format word", ""},
     {ImageKind::APP, "app", "zq_app.bin", nullptr, 0, Scramble::NONE, 4, 0, NO_WORD, NO_WORD, 0, "", ".body"},
-    {ImageKind::APP2, "app2", "zq_app2.bin", nullptr, scramble::APP_IMAGE_SIZE, Scramble::APP_KEY_PAIR, 4, NO_WORD, NO_WORD, 0, 0,
-     "cleared length word", ".body"},
-    {ImageKind::PAK, "pak", "chkps.pak", ".pak", scramble::PAK_IMAGE_SIZE, Scramble::PAK_KEY, 8, NO_WORD, 0, 1, scramble::CHK_KEY, "key word",
-     ".unpak"},
+    {ImageKind::APP2, "app2", "zq_app2.bin", nullptr, scramble::APP_IMAGE_SIZE, Scramble::APP_KEY_PAIR, 4,
+     NO_WORD, NO_WORD, 0, 0, "cleared length word", ".body"},
+    {ImageKind::PAK, "pak", "chkps.pak", ".pak", scramble::PAK_IMAGE_SIZE, Scramble::PAK_KEY, 8, NO_WORD, 0,
+     1, scramble::CHK_KEY, "key word", ".unpak"},
 };
 
 const KindInfo& kind_info(ImageKind kind);

@@ -80,7 +80,8 @@ Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind)
     std::int64_t length = toolrt::file_length(input);
     if (length < 0)
         fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
-    std::uint64_t wanted = std::min<std::uint64_t>(static_cast<std::uint64_t>(length), largest_image_size(kind) + 1);
+    std::uint64_t wanted =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(length), largest_image_size(kind) + 1);
     Bytes image(static_cast<std::size_t>(wanted));
     std::size_t read = image.empty() ? 0 : std::fread(image.data(), 1, image.size(), input);
     if (std::ferror(input) != 0)
@@ -106,8 +107,8 @@ void write_output(const std::string& outfile, const Bytes& data, std::FILE* inpu
     // fwrite must not see the null buffer of an empty vector.
     if (!data.empty() && std::fwrite(data.data(), 1, data.size(), out) != data.size())
         fail(toolrt::EXIT_DATA, toolrt::MSG_SHORT_WRITE);
-    if (std::FILE* committed = toolrt::temp_output_commit(force ? platform::Replace::ALLOWED
-                                                                : platform::Replace::REFUSED))
+    if (std::FILE* committed =
+            toolrt::temp_output_commit(force ? platform::Replace::ALLOWED : platform::Replace::REFUSED))
         std::fclose(committed);
 }
 

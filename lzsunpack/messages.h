@@ -11,7 +11,8 @@ namespace lzsunpack {
 inline constexpr char MSG_USAGE[] = "Usage: %s [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n";
 inline constexpr char MSG_UNKNOWN_FLAG[] = "Can't use %s: the flags are -v, -f and -t KIND (see --help)!\n";
 inline constexpr char MSG_NO_KIND[] = "Can't use -t without a kind: lzs, app, app2 or pak!\n";
-inline constexpr char MSG_BAD_KIND[] = "Can't unpack a kind named %s: the kinds are lzs, app, app2 and pak!\n";
+inline constexpr char MSG_BAD_KIND[] =
+    "Can't unpack a kind named %s: the kinds are lzs, app, app2 and pak!\n";
 inline constexpr char MSG_UNKNOWN_KIND[] = "Can't tell the kind of %s from its name: give it with -t!\n";
 
 // EXIT_DATA: the file, then unpack_error_reason().

@@ -49,7 +49,8 @@ std::string printed(const char* format, ...)
 
 std::string format_report(const char* name, ImageKind kind, std::uint64_t packed, std::uint64_t unpacked)
 {
-    return printed("%12s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n", name, kind_info(kind).name, packed, unpacked);
+    return printed("%12s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n", name, kind_info(kind).name, packed,
+                   unpacked);
 }
 
 std::string format_statistics(const codec::DecodeStats& stats)
@@ -74,7 +75,8 @@ std::string format_statistics(const codec::DecodeStats& stats)
     if (matches == 0)
         return text + "  mean match: none\n";
     double count = static_cast<double>(matches);
-    return text + printed("  mean match length %.2f, distance %.2f\n", static_cast<double>(match_bytes) / count,
+    return text + printed("  mean match length %.2f, distance %.2f\n",
+                          static_cast<double>(match_bytes) / count,
                           static_cast<double>(stats.distance_sum) / count);
 }
 
@@ -91,8 +93,8 @@ std::string format_fit(ImageKind kind, std::uint64_t packed)
     const KindInfo& image = kind_info(target);
     std::uint64_t size = image.fixed_size;
     if (packed <= size)
-        return printed("  fits %s: %" PRIu64 " of %" PRIu64 " bytes, %" PRIu64 " free\n", image.fixed_name, packed, size,
-                       size - packed);
+        return printed("  fits %s: %" PRIu64 " of %" PRIu64 " bytes, %" PRIu64 " free\n", image.fixed_name,
+                       packed, size, size - packed);
     return printed("  does not fit %s: %" PRIu64 " bytes, %" PRIu64 " more than the %" PRIu64 "-byte image\n",
                    image.fixed_name, packed, packed - size, size);
 }

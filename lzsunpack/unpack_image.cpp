@@ -132,14 +132,14 @@ std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)
     switch (result.error) {
     case UnpackError::WRONG_SIZE:
         if (info.fixed_size != 0)
-            std::snprintf(text, sizeof text, "%s %s image is %zu bytes, not %" PRIu64 "!", article(info.name), info.name,
-                          info.fixed_size, result.found);
+            std::snprintf(text, sizeof text, "%s %s image is %zu bytes, not %" PRIu64 "!", article(info.name),
+                          info.name, info.fixed_size, result.found);
         else if (result.found < info.stream_offset)
             std::snprintf(text, sizeof text, "%s too few for the header of %s %s image!",
                           bytes_are(result.found).c_str(), article(info.name), info.name);
         else
-            std::snprintf(text, sizeof text, "%s more than any %s image holds!", bytes_are(result.found).c_str(),
-                          info.name);
+            std::snprintf(text, sizeof text, "%s more than any %s image holds!",
+                          bytes_are(result.found).c_str(), info.name);
         break;
     case UnpackError::CHECKED_WORD:
         std::snprintf(text, sizeof text, "its %s is 0x%" PRIX64 ", not 0x%" PRIX64 "!", info.checked_label,
@@ -155,7 +155,8 @@ std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)
     case UnpackError::DECODE:
         return codec::decode_error_message(result.decode_error);
     case UnpackError::LENGTH_MISMATCH:
-        std::snprintf(text, sizeof text, "its length word says %" PRIu64 " bytes, its stream holds %" PRIu64 "!",
+        std::snprintf(text, sizeof text,
+                      "its length word says %" PRIu64 " bytes, its stream holds %" PRIu64 "!",
                       result.expected, result.found);
         break;
     case UnpackError::NO_MEMORY:

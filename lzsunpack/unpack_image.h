@@ -31,9 +31,9 @@ enum class UnpackError {
 struct UnpackResult {
     UnpackError error = UnpackError::NONE;
     codec::DecodeError decode_error = codec::DecodeError::NONE;
-    std::uint64_t found = 0;            // the size, word, count or length the error is about
-    std::uint64_t expected = 0;         // what it should have been, where one value is right
-    std::vector<std::uint8_t> data;     // the original bytes, when there is no error
+    std::uint64_t found = 0;         // the size, word, count or length the error is about
+    std::uint64_t expected = 0;      // what it should have been, where one value is right
+    std::vector<std::uint8_t> data;  // the original bytes, when there is no error
 };
 
 // The largest image with a length word: the packers take inputs below

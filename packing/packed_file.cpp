@@ -52,8 +52,8 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
 namespace {
 
 struct LoadedFile {
-    std::int32_t declared;          // the original length the header declares
-    const unsigned char* stream;    // the token stream, in the src buffer
+    std::int32_t declared;        // the original length the header declares
+    const unsigned char* stream;  // the token stream, in the src buffer
     std::size_t stream_size;
 };
 
@@ -100,13 +100,13 @@ void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned ch
 
 }  // namespace
 
-void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input, std::int64_t input_offset)
+void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input,
+                        std::int64_t input_offset)
 {
     LoadedFile packed = load_packed_file(packed_file, layout);
     std::int32_t declared = packed.declared;
-    unsigned char* dst = declared < 0 ? nullptr
-                                      : verify_buffer_alloc(VerifyBuffer::DST,
-                                                                    static_cast<std::size_t>(declared));
+    unsigned char* dst =
+        declared < 0 ? nullptr : verify_buffer_alloc(VerifyBuffer::DST, static_cast<std::size_t>(declared));
     if (dst == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, declared);
 

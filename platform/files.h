@@ -36,10 +36,10 @@ bool same_file(const char* a, const char* b);
 
 // What stands at `name`, links followed.
 enum class FileKind {
-    NONE,       // nothing, or a dangling link
+    NONE,  // nothing, or a dangling link
     REGULAR,
     DIRECTORY,
-    SPECIAL,    // device, FIFO, socket, console, NUL
+    SPECIAL,  // device, FIFO, socket, console, NUL
 };
 FileKind file_kind(const char* name);
 

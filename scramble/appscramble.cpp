@@ -33,12 +33,11 @@ constexpr const char* INPUT_NAME = APPSCRAMBLE_FILES.input;
 constexpr const char* OUTPUT_NAME = APPSCRAMBLE_FILES.output;
 
 // --help, after the usage line.
-constexpr char HELP_SUMMARY[] =
-    "Scrambles zq_app.bin into zq_app2.bin, 204800 bytes, in the current\n"
-    "directory: word 0 cleared, bytes 4 to 6027 XORed with two alternating\n"
-    "keys, the rest copied; the built-in image fills what zq_app.bin does not.\n"
-    "Takes no file names; -v prints how much of the image zq_app.bin takes.\n"
-    "See appscramble(1).\n";
+constexpr char HELP_SUMMARY[] = "Scrambles zq_app.bin into zq_app2.bin, 204800 bytes, in the current\n"
+                                "directory: word 0 cleared, bytes 4 to 6027 XORed with two alternating\n"
+                                "keys, the rest copied; the built-in image fills what zq_app.bin does not.\n"
+                                "Takes no file names; -v prints how much of the image zq_app.bin takes.\n"
+                                "See appscramble(1).\n";
 
 std::uint8_t g_image[APP_IMAGE_SIZE];
 

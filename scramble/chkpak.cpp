@@ -37,11 +37,10 @@ constexpr const char* INPUT_NAME = CHKPAK_FILES.input;
 constexpr const char* OUTPUT_NAME = CHKPAK_FILES.output;
 
 // --help, after the usage line.
-constexpr char HELP_SUMMARY[] =
-    "Scrambles chkps.lzs into chkps.pak, 3600 bytes, in the current directory:\n"
-    "the word count and the key, then the words of chkps.lzs from word 2 on,\n"
-    "XORed with the key, then the built-in image. Takes no file names;\n"
-    "-v prints how much of the image chkps.lzs takes. See chkpak(1).\n";
+constexpr char HELP_SUMMARY[] = "Scrambles chkps.lzs into chkps.pak, 3600 bytes, in the current directory:\n"
+                                "the word count and the key, then the words of chkps.lzs from word 2 on,\n"
+                                "XORed with the key, then the built-in image. Takes no file names;\n"
+                                "-v prints how much of the image chkps.lzs takes. See chkpak(1).\n";
 
 std::uint8_t g_image[PAK_IMAGE_SIZE];
 

@@ -88,7 +88,8 @@ void refuse_overlong_input(const char* name, std::size_t image_size)
     std::string hint;
     if (const ScramblerFiles* files = files_reading(name))
         hint = printed(MSG_TRY_BEST, files->packer);
-    toolrt::fail(EXIT_DATA, "%s%s", printed(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
+    toolrt::fail(EXIT_DATA, "%s%s",
+                 printed(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
                  hint.c_str());
 }
 

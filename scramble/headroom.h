@@ -26,12 +26,14 @@ struct ScramblerFiles {
     const char* packer;  // the program that writes the input
 };
 
-inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pak", PAK_IMAGE_SIZE, "lzspack"};
-inline constexpr ScramblerFiles APPSCRAMBLE_FILES = {"appscramble", "zq_app.bin", "zq_app2.bin", APP_IMAGE_SIZE,
-                                                      "apppack"};
+inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pak", PAK_IMAGE_SIZE,
+                                                "lzspack"};
+inline constexpr ScramblerFiles APPSCRAMBLE_FILES = {"appscramble", "zq_app.bin", "zq_app2.bin",
+                                                     APP_IMAGE_SIZE, "apppack"};
 
 // Reads the arguments (`args`, the program's name first; --help and
-// --version alone are answered before this): true for -v. Warns once on stderr if any other argument is given.
+// --version alone are answered before this): true for -v. Warns once on stderr if any other argument is
+// given.
 bool read_arguments(const std::vector<std::string>& args, const ScramblerFiles& files);
 
 // The warning for a missing input, on stderr.

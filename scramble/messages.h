@@ -35,7 +35,8 @@ inline constexpr char MSG_USAGE[] = "Usage: %s [-v]\n";
 // On stderr.
 inline constexpr char MSG_CANT_READ[] = "Can't read %s: %s!\n";
 inline constexpr char MSG_INPUT_TOO_LONG[] = "Can't scramble %s: longer than the %zu-byte image!\n";
-inline constexpr char MSG_INPUT_OVERFLOW[] = "Can't scramble %s: %zu bytes, %zu more than the %zu-byte image!\n";
+inline constexpr char MSG_INPUT_OVERFLOW[] =
+    "Can't scramble %s: %zu bytes, %zu more than the %zu-byte image!\n";
 // After MSG_INPUT_OVERFLOW, with the packer that wrote the input.
 inline constexpr char MSG_TRY_BEST[] = "Try %s --best: it writes the smallest stream the format allows.\n";
 

@@ -3,7 +3,7 @@
 # installs what is missing; otherwise it names the packages and stops), then
 # runs each stage and ends with a summary:
 #   - shellcheck: every shell script;
-#   - format: the C++ layout (.clang-format), once the tree is formatted;
+#   - format: the C++ layout (.clang-format);
 #   - plain: the plain build (warnings are errors) and all its tests;
 #   - tidy: clang-tidy's checks (.clang-tidy) over the programs' sources;
 #   - fuzz: each fuzz target for 30 s (clang, libFuzzer);
@@ -18,9 +18,9 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 jobs=$(nproc)
 
-# The format stage runs once the whole tree has been formatted with
-# .clang-format; until then it is reported as skipped.
-check_format=false
+# The format stage checks every C++ file against .clang-format; false skips
+# it (for a tree that is being reformatted).
+check_format=true
 
 # ---------------------------------------------------------------- prerequisites
 # Each entry: how to tell it is there ("command NAME" or "package NAME"), and

@@ -21,8 +21,7 @@ bool lock_current_directory()
     if (fd < 0)
         return false;
     int locked;
-    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-    }
+    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) { }
     if (locked != 0) {
         close(fd);
         return false;

@@ -49,10 +49,7 @@ std::int64_t file_size(std::FILE* stream)
     return end;
 }
 
-std::int64_t file_position(std::FILE* stream)
-{
-    return static_cast<std::int64_t>(ftello(stream));
-}
+std::int64_t file_position(std::FILE* stream) { return static_cast<std::int64_t>(ftello(stream)); }
 
 bool seek_file(std::FILE* stream, std::int64_t offset)
 {

@@ -46,11 +46,11 @@ constexpr int TEMP_NAME_TRIES = 100;
 
 struct Pending {
     std::FILE* stream = nullptr;
-    int directory = -1;                           // the final name's directory
-    bool in_place = false;                        // a device or FIFO, written directly
-    bool nameless = false;                        // an O_TMPFILE file
+    int directory = -1;     // the final name's directory
+    bool in_place = false;  // a device or FIFO, written directly
+    bool nameless = false;  // an O_TMPFILE file
     std::string final_name;
-    char temp_name[TEMP_NAME_SIZE] = {};          // in `directory`, while has_temp_name
+    char temp_name[TEMP_NAME_SIZE] = {};  // in `directory`, while has_temp_name
     volatile std::sig_atomic_t has_temp_name = 0;
     volatile std::sig_atomic_t pending = 0;
 };
@@ -111,7 +111,7 @@ private:
 // Keeps errno across cleanups, so the caller learns why a write failed.
 class ErrnoKeeper {
 public:
-    ErrnoKeeper() : saved_(errno) {}
+    ErrnoKeeper() : saved_(errno) { }
     ~ErrnoKeeper() { errno = saved_; }
     ErrnoKeeper(const ErrnoKeeper&) = delete;
     ErrnoKeeper& operator=(const ErrnoKeeper&) = delete;
@@ -227,7 +227,8 @@ OutputError name_without_replacing(int fd)
     if (g_output.nameless) {
         named = link_nameless(fd, AT_FDCWD, g_output.final_name.c_str());
     } else {
-        named = renameat2(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(), RENAME_NOREPLACE);
+        named = renameat2(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(),
+                          RENAME_NOREPLACE);
         if (named != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
             // A file system without RENAME_NOREPLACE: a link never replaces.
             named = linkat(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(), 0);
@@ -330,8 +331,8 @@ OutputError commit_output(Replace replace)
         return fail_commit(OutputError::CANT_WRITE);
 
     InterruptionBlock block;
-    OutputError named = replace == Replace::REFUSED ? name_without_replacing(fileno(stream))
-                                                    : name_replacing(fileno(stream));
+    OutputError named =
+        replace == Replace::REFUSED ? name_without_replacing(fileno(stream)) : name_replacing(fileno(stream));
     if (named != OutputError::NONE)
         return fail_commit(named);
     // The name is on the disk only once its directory is.

@@ -34,8 +34,9 @@ InputFile open_input_file(const char* name)
     std::wstring wide = wide_name(name);
     // Directories open too (backup semantics), to be told apart from files
     // that cannot be opened.
-    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         bool missing = is_missing_error(GetLastError()) && !name_exists(name);
         input.result = missing ? OpenResult::MISSING : OpenResult::FAILED;

@@ -42,9 +42,9 @@ constexpr std::size_t MAX_COMPONENT = 255;
 
 struct Pending {
     std::FILE* stream = nullptr;
-    bool in_place = false;     // a device, written directly
+    bool in_place = false;  // a device, written directly
     std::wstring final_name;
-    std::wstring temp_name;    // empty unless a temporary file exists
+    std::wstring temp_name;  // empty unless a temporary file exists
     bool pending = false;
 };
 
@@ -133,8 +133,9 @@ HANDLE create_file(const std::string& final_name)
     std::string directory = directory_part(final_name);
     for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
         std::wstring name = windows::wide_name((directory + TEMP_PREFIX + random_suffix()).c_str());
-        HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             g_output.temp_name = name;
             return handle;
@@ -147,8 +148,8 @@ HANDLE create_file(const std::string& final_name)
 
 std::FILE* begin_in_place(const std::wstring& final_name, OutputError& error)
 {
-    HANDLE handle = CreateFileW(final_name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = CreateFileW(final_name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
     std::FILE* stream = handle == INVALID_HANDLE_VALUE ? nullptr : windows::stream_of(handle, "wb");
     if (stream == nullptr) {
         error = OutputError::CANT_CREATE;
@@ -234,14 +235,16 @@ OutputError commit_output(Replace replace)
     // implementation of its API does (Wine renames over it): asked first, a
     // read-only output stays whatever runs the program.
     DWORD attributes = GetFileAttributesW(g_output.final_name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) && replace == Replace::ALLOWED)
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        replace == Replace::ALLOWED)
         return fail_commit(OutputError::CANT_RENAME);
 
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace == Replace::ALLOWED ? MOVEFILE_REPLACE_EXISTING : 0);
     if (!MoveFileExW(g_output.temp_name.c_str(), g_output.final_name.c_str(), flags)) {
         DWORD failure = GetLastError();
         bool taken = failure == ERROR_ALREADY_EXISTS || failure == ERROR_FILE_EXISTS;
-        return fail_commit(replace == Replace::REFUSED && taken ? OutputError::EXISTS : OutputError::CANT_RENAME);
+        return fail_commit(replace == Replace::REFUSED && taken ? OutputError::EXISTS
+                                                                : OutputError::CANT_RENAME);
     }
     _fseeki64(stream, 0, SEEK_SET);
     g_output = Pending{};  // the stream is the caller's now

@@ -3,8 +3,8 @@
 // unscrambled, must decode back to the input the chain started from, with
 // nothing more than the loader has: the image and the original size.
 #include "codec/decoder.h"
-#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>

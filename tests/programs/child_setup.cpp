@@ -3,10 +3,10 @@
 #include <csignal>
 #include <initializer_list>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace testing_support {

@@ -49,7 +49,8 @@ TEST(Concurrency, LzsunpackWithoutForceKeepsAFileThatAppearsDuringTheRun)
 }
 
 // Runs `a` and `b` at once.
-std::pair<RunResult, RunResult> run_both(const std::function<RunResult()>& a, const std::function<RunResult()>& b)
+std::pair<RunResult, RunResult> run_both(const std::function<RunResult()>& a,
+                                         const std::function<RunResult()>& b)
 {
     RunResult first;
     std::thread other([&] { first = a(); });
@@ -64,8 +65,7 @@ void stdout_on_full_fifo()
 {
     int fd = open("stdout.fifo", O_RDWR | O_NONBLOCK);
     char block[4096] = {};
-    while (fd >= 0 && write(fd, block, sizeof block) > 0) {
-    }
+    while (fd >= 0 && write(fd, block, sizeof block) > 0) { }
     if (fd < 0 || fcntl(fd, F_SETFL, 0) != 0 || dup2(fd, STDOUT_FILENO) < 0)
         _exit(testing_support::SETUP_FAILED);
 }
@@ -89,8 +89,7 @@ TEST(Concurrency, TheProofReadsTheFileTheRunWroteNotWhatNowHasItsName)
         std::filesystem::rename(dir / "o.lzs", dir / "x.lzs");
         int fifo = open((dir / "stdout.fifo").c_str(), O_RDONLY | O_NONBLOCK);
         char block[4096];
-        while (read(fifo, block, sizeof block) > 0) {
-        }
+        while (read(fifo, block, sizeof block) > 0) { }
         close(fifo);
         return true;
     };

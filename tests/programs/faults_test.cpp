@@ -3,8 +3,8 @@
 // cannot read. Every such run must end with its status and message, leave no
 // temporary file behind and leave each file it did not commit byte for byte
 // as it was.
-#include "tests/programs/packer_runs.h"
 #include "tests/programs/child_setup.h"
+#include "tests/programs/packer_runs.h"
 #include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
@@ -88,8 +88,8 @@ TEST_P(PackerFaults, ReportsADiskThatFillsUpAnywhereInTheStreamAndKeepsWhatItDid
 
     // Before the first byte, inside the first stdio buffer, inside the
     // second, halfway, and one byte short, which only the last flush meets.
-    for (std::size_t limit : {std::size_t{0}, std::size_t{100}, std::size_t{4096 + 100}, packed_size / 2,
-                              packed_size - 1}) {
+    for (std::size_t limit :
+         {std::size_t{0}, std::size_t{100}, std::size_t{4096 + 100}, packed_size / 2, packed_size - 1}) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
         ScratchDir dir;
         Files expected = prepare(dir, packer(), input);
@@ -168,7 +168,9 @@ TEST_P(PackerFaults, RefusesAnInputItCannotReadOrThatIsNotAFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPackers, PackerFaults, testing::Values(lzspack(), apppack()),
-                         [](const testing::TestParamInfo<Packer>& param_info) { return std::string(param_info.param.name); });
+                         [](const testing::TestParamInfo<Packer>& param_info) {
+                             return std::string(param_info.param.name);
+                         });
 
 // The longest output name lzspack accepts (1023 characters): a failed run
 // must still leave nothing behind in the output's directory.
@@ -185,8 +187,9 @@ TEST(LzspackFaults, RemovesTheTemporaryFileOfAnOutputNameAtTheLimit)
     Bytes data = word_soup(INPUT_SIZE, 2);
     dir.write(input, data);
 
-    expect_failure(testing_support::run_program(LZSPACK_PATH, {input}, dir.path(), with_file_size_limit(4096)), 5,
-                   MSG_SHORT_WRITE);
+    expect_failure(
+        testing_support::run_program(LZSPACK_PATH, {input}, dir.path(), with_file_size_limit(4096)), 5,
+        MSG_SHORT_WRITE);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / folder), fs::directory_iterator()), 1);
 
     RunResult result = testing_support::run_program(LZSPACK_PATH, {input}, dir.path());

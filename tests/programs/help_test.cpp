@@ -22,11 +22,8 @@ struct Program {
 };
 
 const Program PROGRAMS[] = {
-    {"lzspack", LZSPACK_PATH},
-    {"apppack", APPPACK_PATH},
-    {"chkpak", CHKPAK_PATH},
-    {"appscramble", APPSCRAMBLE_PATH},
-    {"lzsunpack", LZSUNPACK_PATH},
+    {"lzspack", LZSPACK_PATH},         {"apppack", APPPACK_PATH},     {"chkpak", CHKPAK_PATH},
+    {"appscramble", APPSCRAMBLE_PATH}, {"lzsunpack", LZSUNPACK_PATH},
 };
 
 // The inputs the scramblers would read, so that a run that ignored --help

@@ -39,10 +39,11 @@ Files committed_before_the_stream(const Packer& packer, const Bytes& input)
     constexpr std::ptrdiff_t RECORD_SIZE = 60;
     if (packer.outputs.size() == 1)
         return {};
-    return {{packer.outputs.front(), Bytes(input.begin() + RECORD_OFFSET, input.begin() + RECORD_OFFSET + RECORD_SIZE)}};
+    return {{packer.outputs.front(),
+             Bytes(input.begin() + RECORD_OFFSET, input.begin() + RECORD_OFFSET + RECORD_SIZE)}};
 }
 
-class Interrupt : public testing::TestWithParam<std::tuple<Packer, int>> {};
+class Interrupt : public testing::TestWithParam<std::tuple<Packer, int>> { };
 
 TEST_P(Interrupt, RemovesTheTemporaryFileAndKeepsTheEarlierOutputWhole)
 {
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(BothPackers, Interrupt,
                                     sigabbrev_np(std::get<1>(param_info.param));
                          });
 
-class IgnoredAtStart : public testing::TestWithParam<std::tuple<Packer, int>> {};
+class IgnoredAtStart : public testing::TestWithParam<std::tuple<Packer, int>> { };
 
 TEST_P(IgnoredAtStart, DoesNotStopTheRun)
 {
@@ -95,7 +96,8 @@ TEST_P(IgnoredAtStart, DoesNotStopTheRun)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPackers, IgnoredAtStart,
-                         testing::Combine(testing::Values(lzspack(), apppack()), testing::Values(SIGINT, SIGHUP)),
+                         testing::Combine(testing::Values(lzspack(), apppack()),
+                                          testing::Values(SIGINT, SIGHUP)),
                          [](const testing::TestParamInfo<std::tuple<Packer, int>>& param_info) {
                              return std::string(std::get<0>(param_info.param).name) + "_" +
                                     sigabbrev_np(std::get<1>(param_info.param));

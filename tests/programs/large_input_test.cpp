@@ -1,9 +1,9 @@
 // lzspack on an input of more than 64 MiB: its ratio line needs 64-bit
 // arithmetic (written size times 100 passes 2^31), and its self-check holds
 // the whole input twice over.
-#include "tests/support/synthetic_inputs.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +34,8 @@ std::string ratio_line(const char* name, std::int64_t original, std::int64_t wri
 {
     std::int64_t scaled = written * 100;
     char line[128];
-    std::snprintf(line, sizeof line, "%12s: %8" PRId64 " --> %8" PRId64 "  [%2" PRId64 ".%02" PRId64 "%%]\n", name,
-                  original, written, scaled / original, scaled % original * 100 / original);
+    std::snprintf(line, sizeof line, "%12s: %8" PRId64 " --> %8" PRId64 "  [%2" PRId64 ".%02" PRId64 "%%]\n",
+                  name, original, written, scaled / original, scaled % original * 100 / original);
     return line;
 }
 

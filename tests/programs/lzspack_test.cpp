@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using testing_support::Bytes;
@@ -174,8 +173,8 @@ TEST(Lzspack, RefusesANameTooLongForItsOutput)
     EXPECT_EQ(run.status, 2);  // no such file: the input is opened first
     std::filesystem::create_directories(dir / std::string(200, 'd') / std::string(200, 'd') /
                                         std::string(200, 'd') / std::string(200, 'd'));
-    std::string deep = std::string(200, 'd') + "/" + std::string(200, 'd') + "/" + std::string(200, 'd') + "/" +
-                       std::string(200, 'd') + "/" + std::string(200, 'f');
+    std::string deep = std::string(200, 'd') + "/" + std::string(200, 'd') + "/" + std::string(200, 'd') +
+                       "/" + std::string(200, 'd') + "/" + std::string(200, 'f');
     dir.write(deep, std::string("abc"));  // 1004 characters; with ".lzs" 1008: fits
     EXPECT_EQ(lzspack(dir, {deep}).status, 0);
     std::string deeper = deep + "ffffffffffffffffffff";  // 1024 with ".lzs": does not fit

@@ -1,8 +1,8 @@
 // lzsunpack as a user runs it: each image the chain writes, made by the real
 // packers and scramblers, unpacked back to the bytes it came from; damaged
 // images refused without a trace; outputs named, and never lost.
-#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"
 
@@ -87,8 +87,12 @@ TEST(Lzsunpack, GivesBackEveryFileLzspackPacked)
 TEST(Lzsunpack, GivesBackTheBodyBehindZqAppBinAndZqApp2Bin)
 {
     // Bodies whose image ends before, at and after the scrambled bytes 4-6027.
-    std::vector<Bytes> bodies = {{}, bytes_of("abc"), random_bytes(5000, 1), random_bytes(5355, 2),
-                                 random_bytes(7000, 3), Bytes(150000, 'z')};
+    std::vector<Bytes> bodies = {{},
+                                 bytes_of("abc"),
+                                 random_bytes(5000, 1),
+                                 random_bytes(5355, 2),
+                                 random_bytes(7000, 3),
+                                 Bytes(150000, 'z')};
     for (const Bytes& body : bodies) {
         SCOPED_TRACE(body.size());
         ScratchDir dir;
@@ -107,7 +111,10 @@ TEST(Lzsunpack, GivesBackTheBodyBehindZqAppBinAndZqApp2Bin)
 
 TEST(Lzsunpack, GivesBackChkpsBehindChkpsPak)
 {
-    std::vector<Bytes> inputs = {{}, bytes_of("abc"), random_bytes(3000, 4), Bytes(200000, 0),
+    std::vector<Bytes> inputs = {{},
+                                 bytes_of("abc"),
+                                 random_bytes(3000, 4),
+                                 Bytes(200000, 0),
                                  testing_support::mutated_phrase(20000, "check sums ", 200, 5)};
     for (const Bytes& input : inputs) {
         SCOPED_TRACE(input.size());
@@ -145,12 +152,19 @@ void make_every_image(const ScratchDir& dir, const Bytes& data)
 
 TEST(Lzsunpack, RefusesDamagedImagesWithStatusFiveAndNoOutput)
 {
-    auto cut = [](std::size_t bytes) { return [bytes](Bytes& image) { image.resize(image.size() - bytes); }; };
+    auto cut = [](std::size_t bytes) {
+        return [bytes](Bytes& image) { image.resize(image.size() - bytes); };
+    };
     auto add_to_word = [](std::size_t index, std::uint32_t delta) {
         return [index, delta](Bytes& image) { set_word(image, index, word(image, index) + delta); };
     };
     // The stream's first token turned into a match reaching before the start.
-    auto under_run = [](std::size_t at) { return [at](Bytes& image) { image[at] = 0x00; image[at + 1] = 0x80; }; };
+    auto under_run = [](std::size_t at) {
+        return [at](Bytes& image) {
+            image[at] = 0x00;
+            image[at + 1] = 0x80;
+        };
+    };
     const Damage damages[] = {
         {"chkps.lzs", "cut before its end mark", cut(1)},
         {"chkps.lzs", "a length word one too large", add_to_word(1, 1)},
@@ -161,7 +175,8 @@ TEST(Lzsunpack, RefusesDamagedImagesWithStatusFiveAndNoOutput)
         {"zq_app.bin", "a length word of 2 GiB", add_to_word(0, 0x80000000)},
         {"zq_app2.bin", "one byte short", cut(1)},
         {"zq_app2.bin", "a length word not cleared", add_to_word(0, 7)},
-        {"zq_app2.bin", "a stream that never ends", [](Bytes& image) {
+        {"zq_app2.bin", "a stream that never ends",
+         [](Bytes& image) {
              std::fill(image.begin() + 4, image.end(), 0);
              image = scramble_model::unscramble_app(image);
          }},
@@ -224,7 +239,8 @@ TEST(Lzsunpack, NeverWritesOverItsInput)
     // Named again, reached through a hard link, or derived from a name
     // without an extension: the output would be the input, -f or not.
     for (std::vector<std::string> args : {std::vector<std::string>{"-f", "x.lzs", "x.lzs"},
-                                          {"-f", "x.lzs", "./link"}, {"-f", "-t", "lzs", "image"}}) {
+                                          {"-f", "x.lzs", "./link"},
+                                          {"-f", "-t", "lzs", "image"}}) {
         RunResult result = lzsunpack(dir, args);
         EXPECT_EQ(result.status, 1) << args.back();
         EXPECT_NE(result.err.find("it is the input file!"), std::string::npos) << result.err;
@@ -270,15 +286,14 @@ TEST(Lzsunpack, PrintsTheTokenStatisticsWithV)
     dir.write("s.lzs", from_hex("01 00 00 00 05 00 00 00 04 61 80 00 E9 FF"));
     RunResult result = lzsunpack(dir, {"-v", "s.lzs"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out,
-              "       s.lzs: lzs        14 -->        5\n"
-              "  literals          2 tokens        2 bytes\n"
-              "  match 3           1 tokens        3 bytes\n"
-              "  match 4           0 tokens        0 bytes\n"
-              "  match near        0 tokens        0 bytes\n"
-              "  match far         0 tokens        0 bytes\n"
-              "  mean match length 3.00, distance 1.00\n"
-              "  fits chkps.pak: 14 of 3600 bytes, 3586 free\n");
+    EXPECT_EQ(result.out, "       s.lzs: lzs        14 -->        5\n"
+                          "  literals          2 tokens        2 bytes\n"
+                          "  match 3           1 tokens        3 bytes\n"
+                          "  match 4           0 tokens        0 bytes\n"
+                          "  match near        0 tokens        0 bytes\n"
+                          "  match far         0 tokens        0 bytes\n"
+                          "  mean match length 3.00, distance 1.00\n"
+                          "  fits chkps.pak: 14 of 3600 bytes, 3586 free\n");
     EXPECT_EQ(dir.read("s"), from_hex("61 61 61 61 E9"));
 }
 
@@ -306,8 +321,8 @@ TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)
     for (std::vector<std::string> args : {std::vector<std::string>{}, {"-v"}, {"-t", "lzs"}}) {
         RunResult result = lzsunpack(dir, args);
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err,
-                  std::string("Usage: ") + LZSUNPACK_PATH + " [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n\n");
+        EXPECT_EQ(result.err, std::string("Usage: ") + LZSUNPACK_PATH +
+                                  " [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n\n");
     }
     RunResult unknown = lzsunpack(dir, {"-vx", "a.lzs"});
     EXPECT_EQ(unknown.status, 1);

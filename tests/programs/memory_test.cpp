@@ -37,7 +37,8 @@ TEST(Memory, RunningOutIsStatusThreeWithItsMessageInEveryProgram)
     for (std::vector<std::string> args : {std::vector<std::string>{LZSUNPACK_PATH, "-f", "m.lzs"},
                                           std::vector<std::string>{LZSPACK_PATH, "m"}}) {
         SCOPED_TRACE(args[0]);
-        RunResult result = run_program(args[0], std::vector<std::string>(args.begin() + 1, args.end()), dir.path(), options);
+        RunResult result =
+            run_program(args[0], std::vector<std::string>(args.begin() + 1, args.end()), dir.path(), options);
         EXPECT_EQ(result.signal, 0);
         EXPECT_EQ(result.status, 3);
         EXPECT_EQ(result.err.rfind("Can't allocate memory", 0), 0u) << result.err;

@@ -70,7 +70,8 @@ long long temporary_size(const ScratchDir& dir)
             continue;
         for (const auto& fd : fs::directory_iterator(process.path() / "fd", ignored)) {
             fs::path target = fs::read_symlink(fd.path(), ignored);
-            if (target.parent_path() == where && open_for_writing(process.path() / "fdinfo" / fd.path().filename())) {
+            if (target.parent_path() == where &&
+                open_for_writing(process.path() / "fdinfo" / fd.path().filename())) {
                 auto size = fs::file_size(fd.path(), ignored);
                 return ignored ? -1 : static_cast<long long>(size);
             }

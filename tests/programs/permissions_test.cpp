@@ -37,7 +37,8 @@ TEST(Permissions, OutputsTakeTheInputsBitsWithinTheUmask)
         mode_t umask;
         fs::perms output;
     };
-    for (Modes modes : {Modes{fs::perms(0600), 022, fs::perms(0600)}, Modes{fs::perms(0664), 027, fs::perms(0640)}}) {
+    for (Modes modes :
+         {Modes{fs::perms(0600), 022, fs::perms(0600)}, Modes{fs::perms(0664), 027, fs::perms(0640)}}) {
         for (const Case& test : cases) {
             SCOPED_TRACE(test.program + (" umask " + std::to_string(modes.umask)));
             ScratchDir dir;

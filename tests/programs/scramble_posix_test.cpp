@@ -21,7 +21,7 @@ constexpr fs::perms READ_ONLY_DIR = static_cast<fs::perms>(0555);
 constexpr fs::perms OWNERS_DIR = static_cast<fs::perms>(0755);  // others may look, not create
 constexpr fs::perms READABLE_FILE = static_cast<fs::perms>(0644);
 
-class ScramblerFilesOnPosix : public ScramblerFiles {};
+class ScramblerFilesOnPosix : public ScramblerFiles { };
 
 TEST_P(ScramblerFilesOnPosix, ReplacesAnEarlierOutputWithOneImageReadableByAll)
 {

@@ -36,8 +36,8 @@ Bytes output_without_input(const char* program, const char* input_name, const ch
     RunResult result = run(program, dir);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "no " + std::string(input_name) + " here: " + output_name +
-                              " holds only the built-in image\n");
+    EXPECT_EQ(result.err,
+              "no " + std::string(input_name) + " here: " + output_name + " holds only the built-in image\n");
     EXPECT_EQ(dir.entries(), std::set<std::string>{output_name});
     return dir.read(output_name);
 }

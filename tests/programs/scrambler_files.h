@@ -5,8 +5,8 @@
 // size limits.
 #pragma once
 
-#include "tests/support/scramble_model.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"
 
@@ -72,8 +72,8 @@ inline auto both_scramblers()
 {
     return testing::Values(Scrambler{"chkpak", CHKPAK_PATH, "chkps.lzs", "chkps.pak", PAK_SIZE, 44,
                                      "fopen error! : Don't opend chkps.pak file. \n", ""},
-                           Scrambler{"appscramble", APPSCRAMBLE_PATH, "zq_app.bin", "zq_app2.bin", APP_SIZE, 2, "",
-                                     "Can't open file: zq_app2.bin!\n"});
+                           Scrambler{"appscramble", APPSCRAMBLE_PATH, "zq_app.bin", "zq_app2.bin", APP_SIZE,
+                                     2, "", "Can't open file: zq_app2.bin!\n"});
 }
 
 inline std::string scrambler_name(const testing::TestParamInfo<Scrambler>& test) { return test.param.name; }

@@ -46,7 +46,8 @@ TEST(SpecialOutput, LzsunpackWritesIntoADeviceWithOrWithoutForce)
     make_packed(dir);
     if (mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         GTEST_SKIP() << "cannot make a device node here";
-    for (std::vector<std::string> args : {std::vector<std::string>{"x.lzs", "null"}, {"-f", "x.lzs", "null"}}) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"x.lzs", "null"}, {"-f", "x.lzs", "null"}}) {
         RunResult result = run_program(LZSUNPACK_PATH, args, dir.path());
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_TRUE(fs::is_character_file(dir / "null"));
@@ -105,7 +106,8 @@ TEST(SpecialInput, EveryProgramRefusesAFifoAtOnce)
 
 TEST(SpecialInput, ScramblersRefuseALinkToNowhereAsTheirInput)
 {
-    for (auto [program, input] : {std::pair{CHKPAK_PATH, "chkps.lzs"}, std::pair{APPSCRAMBLE_PATH, "zq_app.bin"}}) {
+    for (auto [program, input] :
+         {std::pair{CHKPAK_PATH, "chkps.lzs"}, std::pair{APPSCRAMBLE_PATH, "zq_app.bin"}}) {
         SCOPED_TRACE(program);
         ScratchDir dir;
         fs::create_symlink("missing", dir / input);

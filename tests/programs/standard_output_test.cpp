@@ -40,8 +40,8 @@ TEST(StandardOutput, LostOutputIsAFailureOnceTheRunsWorkIsDone)
     };
     for (Stdout kind : {Stdout::FULL, Stdout::CLOSED, Stdout::BROKEN_PIPE}) {
         for (const LostOutput& test : cases) {
-            SCOPED_TRACE(std::string(test.program) + " " + (test.args.empty() ? "" : test.args[0]) + ", stdout " +
-                         std::to_string(static_cast<int>(kind)));
+            SCOPED_TRACE(std::string(test.program) + " " + (test.args.empty() ? "" : test.args[0]) +
+                         ", stdout " + std::to_string(static_cast<int>(kind)));
             ScratchDir dir;
             dir.write("a.txt", std::string(5000, 'a'));
             dir.write("app.exe", std::string(5000, 'e'));

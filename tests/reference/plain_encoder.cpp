@@ -33,12 +33,12 @@ namespace reference {
 using namespace codec;
 namespace {
 
-constexpr unsigned DICT_SIZE = 16384;   // window; positions rebase by this at each slide
-constexpr unsigned MAX_MATCH = 260;     // longest match a MATCH_FAR can hold
-constexpr unsigned MIN_MATCH = 3;       // shortest match worth a token
-constexpr unsigned HASH_SIZE = 32768;   // 15-bit hash of three bytes
-constexpr unsigned CHAIN_LIMIT = 260;   // walks longer than this mark the bucket crowded
-constexpr unsigned SKIP_LIMIT = 257;    // how far a search may shift past crowded buckets
+constexpr unsigned DICT_SIZE = 16384;  // window; positions rebase by this at each slide
+constexpr unsigned MAX_MATCH = 260;    // longest match a MATCH_FAR can hold
+constexpr unsigned MIN_MATCH = 3;      // shortest match worth a token
+constexpr unsigned HASH_SIZE = 32768;  // 15-bit hash of three bytes
+constexpr unsigned CHAIN_LIMIT = 260;  // walks longer than this mark the bucket crowded
+constexpr unsigned SKIP_LIMIT = 257;   // how far a search may shift past crowded buckets
 constexpr unsigned TEXT_SIZE = 2 * DICT_SIZE + MAX_MATCH;
 constexpr unsigned FIRST_READ = DICT_SIZE + MAX_MATCH;  // 16644
 constexpr unsigned PREV_MASK = DICT_SIZE - 1;
@@ -58,7 +58,7 @@ struct Encoder {
     unsigned hash;       // hash of text[pos], text[pos + 1], text[pos + 2]
     int match_len;
     unsigned match_pos;
-    bool slid;           // has the window slid yet?
+    bool slid;  // has the window slid yet?
     std::FILE* input;
 };
 

@@ -35,8 +35,8 @@ ScratchDir::~ScratchDir()
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, error);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, error);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 error);
     std::filesystem::remove_all(path_, error);
 }
 

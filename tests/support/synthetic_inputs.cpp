@@ -30,7 +30,10 @@ Bytes random_over(std::size_t size, const Bytes& symbols, std::uint32_t seed)
     return bytes;
 }
 
-Bytes random_bytes(std::size_t size, std::uint32_t seed) { return random_over(size, all_byte_values(), seed); }
+Bytes random_bytes(std::size_t size, std::uint32_t seed)
+{
+    return random_over(size, all_byte_values(), seed);
+}
 
 Bytes all_byte_values()
 {
@@ -123,9 +126,16 @@ Bytes code_like(std::size_t size, std::uint32_t seed)
     std::mt19937 rng(seed);
     Bytes bytes;
     for (std::uint32_t i = 0; bytes.size() < size; ++i) {
-        std::uint8_t record[] = {0x48, 0x8B, static_cast<std::uint8_t>(rng() % 8), 0x24,
-                                 static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8),
-                                 0xE8, static_cast<std::uint8_t>(rng()), 0x00, 0x00};
+        std::uint8_t record[] = {0x48,
+                                 0x8B,
+                                 static_cast<std::uint8_t>(rng() % 8),
+                                 0x24,
+                                 static_cast<std::uint8_t>(i),
+                                 static_cast<std::uint8_t>(i >> 8),
+                                 0xE8,
+                                 static_cast<std::uint8_t>(rng()),
+                                 0x00,
+                                 0x00};
         bytes.insert(bytes.end(), std::begin(record), std::begin(record) + 3 + rng() % 8);
     }
     bytes.resize(size);

@@ -29,8 +29,8 @@ Decoded decode(const Bytes& stream, std::size_t source_size, std::size_t capacit
     std::copy(stream.begin(), stream.begin() + static_cast<long>(source_size), source.get());
     auto destination = std::make_unique<std::uint8_t[]>(capacity);
     Decoded decoded{};
-    decoded.result = codec::decode_tokens_checked(source.get(), source_size, destination.get(), capacity,
-                                                  &decoded.stats);
+    decoded.result =
+        codec::decode_tokens_checked(source.get(), source_size, destination.get(), capacity, &decoded.stats);
     decoded.bytes.assign(destination.get(), destination.get() + decoded.result.produced);
     return decoded;
 }
@@ -60,7 +60,8 @@ TEST(DecoderGroupPath, ExpandsLongStreamsAndCountsEveryToken)
     codec::DecodeStats expected{};
     for (const Token& token : parse_tokens(stream)) {
         // The writer's choice for a match, against which the decoder's count is checked.
-        codec::TokenClass kind = token.is_match ? codec::classify_match(token.length, token.distance) : token.token;
+        codec::TokenClass kind =
+            token.is_match ? codec::classify_match(token.length, token.distance) : token.token;
         expected.tokens[kind] += 1;
         expected.bytes[kind] += token.is_match ? static_cast<unsigned>(token.length) : 1;
         expected.distance_sum += static_cast<unsigned>(token.distance);

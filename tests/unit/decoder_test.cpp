@@ -47,10 +47,10 @@ TEST(Decoder, ExpandsLiteralsAndEachMatchClass)
     EXPECT_EQ(decode("00 FF", 0).bytes, Bytes{});
     EXPECT_EQ(decode("00 61 62 63 FF", 3).bytes, testing_support::bytes_of("abc"));
     EXPECT_EQ(decode("01 E9 FF", 1).bytes, Bytes{0xE9});
-    EXPECT_EQ(decode("00 61 80 00 FF", 4).bytes, testing_support::bytes_of("aaaa"));   // MATCH_3
-    EXPECT_EQ(decode("02 61 40 00 FF", 5).bytes, testing_support::bytes_of("aaaaa"));  // MATCH_4
-    EXPECT_EQ(decode("00 61 C0 00 FF", 6).bytes, testing_support::bytes_of("aaaaaa")); // MATCH_NEAR
-    EXPECT_EQ(decode("02 00 00 00 07 FF", 13).bytes, repeated(0, 13));                 // MATCH_FAR
+    EXPECT_EQ(decode("00 61 80 00 FF", 4).bytes, testing_support::bytes_of("aaaa"));    // MATCH_3
+    EXPECT_EQ(decode("02 61 40 00 FF", 5).bytes, testing_support::bytes_of("aaaaa"));   // MATCH_4
+    EXPECT_EQ(decode("00 61 C0 00 FF", 6).bytes, testing_support::bytes_of("aaaaaa"));  // MATCH_NEAR
+    EXPECT_EQ(decode("02 00 00 00 07 FF", 13).bytes, repeated(0, 13));                  // MATCH_FAR
 }
 
 TEST(Decoder, LetsAMatchOverlapTheBytesItProduces)

@@ -45,7 +45,8 @@ Bytes numbered_copies(const Bytes& pattern, std::size_t size)
 {
     Bytes bytes(size);
     for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = i % pattern.size() == 0 ? static_cast<std::uint8_t>(i / pattern.size()) : pattern[i % pattern.size()];
+        bytes[i] = i % pattern.size() == 0 ? static_cast<std::uint8_t>(i / pattern.size())
+                                           : pattern[i % pattern.size()];
     return bytes;
 }
 
@@ -87,10 +88,10 @@ std::vector<Case> make_cases()
     add(cases, "phrase_stale_tail", mutated_phrase(4 * 16384 + 300, PHRASE, 500, 10));
     // Kinds of input that change within one stream, so any switch between
     // search methods happens mid-stream, in both directions.
-    add(cases, "mixed", concat({random_over(40000, all_byte_values(), 11), top_bits_noise(60000, 12),
-                                mutated_phrase(40000, PHRASE, 300, 13), Bytes(30000, 0),
-                                random_over(50000, letters(2), 14), random_over(40000, all_byte_values(), 15),
-                                overlapping_bits(30000, 16)}));
+    add(cases, "mixed",
+        concat({random_over(40000, all_byte_values(), 11), top_bits_noise(60000, 12),
+                mutated_phrase(40000, PHRASE, 300, 13), Bytes(30000, 0), random_over(50000, letters(2), 14),
+                random_over(40000, all_byte_values(), 15), overlapping_bits(30000, 16)}));
     // A shifted search walks the shifted bucket or the shortest prefix level,
     // whichever is shorter: the level on top_bits, either on letters4.
     add(cases, "top_bits_then_letters4",
@@ -101,7 +102,8 @@ std::vector<Case> make_cases()
     const Bytes record = {0x01, 0x00, 0x62, 0xE0, 0x00, 0x2A, 0xB4, 0x68};
     add(cases, "numbered_records", numbered_copies(records_in_zeros(record, 17, 30, 3), 40000));
     add(cases, "numbered_records_wide", numbered_copies(records_in_zeros(record, 40, 90, 20), 60000));
-    add(cases, "numbered_phrases", numbered_copies(records_in_zeros(Bytes(PHRASE.begin(), PHRASE.end()), 5, 60, 9), 50000));
+    add(cases, "numbered_phrases",
+        numbered_copies(records_in_zeros(Bytes(PHRASE.begin(), PHRASE.end()), 5, 60, 9), 50000));
     add(cases, "large_letters4", random_over(300000, letters(4), 17));
     add(cases, "large_bytes", random_over(400000, all_byte_values(), 18));
     return cases;
@@ -116,7 +118,7 @@ std::string describe_difference(const Bytes& expected, const Bytes& actual)
            " bytes first differ at byte " + std::to_string(at);
 }
 
-class EncoderDifferential : public ::testing::TestWithParam<Case> {};
+class EncoderDifferential : public ::testing::TestWithParam<Case> { };
 
 // In every search mode: left to choose for itself, and each one forced from
 // the first byte.

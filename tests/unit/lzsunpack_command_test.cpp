@@ -27,7 +27,8 @@ TEST(KindOfFile, KnowsTheFixedNamesAndTheExtensions)
 TEST(KindOfFile, TellsNothingFromOtherNames)
 {
     // app_head.bin shares zq_app.bin's extension; ".lzs" is a name, not an extension.
-    for (const char* name : {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", "x.LZS", ""})
+    for (const char* name :
+         {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", "x.LZS", ""})
         EXPECT_EQ(lzsunpack::kind_of_file(name), std::nullopt) << name;
 }
 
@@ -73,8 +74,10 @@ TEST(CommandLine, TakesNamesThatLookLikeFlagsAfterDoubleDash)
 
 TEST(CommandLine, TakesCombinedFlags)
 {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"-vf", "a"}, {"-fv", "a"}, {"-vft", "lzs", "a"}, {"-v", "-ft", "lzs", "a"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-vf", "a"},
+                                                 {"-fv", "a"},
+                                                 {"-vft", "lzs", "a"},
+                                                 {"-v", "-ft", "lzs", "a"}}) {
         CommandLine line = parse_command_line(args);
         ASSERT_EQ(line.action, Action::UNPACK) << args[0];
         EXPECT_TRUE(line.options.verbose && line.options.force) << args[0];
@@ -105,7 +108,8 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheUsageAndSaysWhy)
     for (const Case& test : cases) {
         CommandLine line = parse_command_line(test.args);
         EXPECT_EQ(line.action, test.action) << test.args.size();
-        EXPECT_EQ(line.action == Action::BAD_KIND ? line.bad_kind : line.flag, test.detail) << test.args.size();
+        EXPECT_EQ(line.action == Action::BAD_KIND ? line.bad_kind : line.flag, test.detail)
+            << test.args.size();
     }
 }
 
@@ -122,13 +126,12 @@ TEST(Report, PrintsEachTokenClassAndTheMeanMatch)
     stats.bytes[codec::MATCH_FAR] = 300;
     stats.tokens[codec::END_MARK] = 1;
     stats.distance_sum = 1001;
-    EXPECT_EQ(lzsunpack::format_statistics(stats),
-              "  literals          3 tokens        3 bytes\n"
-              "  match 3           1 tokens        3 bytes\n"
-              "  match 4           0 tokens        0 bytes\n"
-              "  match near        0 tokens        0 bytes\n"
-              "  match far         2 tokens      300 bytes\n"
-              "  mean match length 101.00, distance 333.67\n");
+    EXPECT_EQ(lzsunpack::format_statistics(stats), "  literals          3 tokens        3 bytes\n"
+                                                   "  match 3           1 tokens        3 bytes\n"
+                                                   "  match 4           0 tokens        0 bytes\n"
+                                                   "  match near        0 tokens        0 bytes\n"
+                                                   "  match far         2 tokens      300 bytes\n"
+                                                   "  mean match length 101.00, distance 333.67\n");
 }
 
 TEST(Report, SaysThereIsNoMeanMatchWithoutMatches)

@@ -2,12 +2,11 @@
 // image can be damaged is refused with the error that names it, without
 // the process ending and without touching memory outside the image.
 #include "lzsunpack/unpack_image.h"
-#include "tests/support/scramble_model.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/scramble_model.h"
 #include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -39,7 +38,10 @@ std::uint32_t size32(const Bytes& data) { return static_cast<std::uint32_t>(data
 
 // The images the chain writes, built here from their layouts rather than by
 // the programs (the program tests run those).
-Bytes lzs_of_stream(const Bytes& stream, std::uint32_t length) { return joined(joined(le32(1), le32(length)), stream); }
+Bytes lzs_of_stream(const Bytes& stream, std::uint32_t length)
+{
+    return joined(joined(le32(1), le32(length)), stream);
+}
 Bytes lzs_image(const Bytes& data) { return lzs_of_stream(encode(data), size32(data)); }
 Bytes app_image(const Bytes& data) { return joined(le32(size32(data)), encode(data)); }
 
@@ -125,7 +127,8 @@ TEST(UnpackImage, RefusesAnImageOfTheWrongSize)
         {ImageKind::APP2, joined(app2, Bytes{0}), "an app2 image is 204800 bytes, not 204801!"},
         {ImageKind::PAK, Bytes(pak.begin(), pak.end() - 4), "a pak image is 3600 bytes, not 3596!"},
         {ImageKind::PAK, Bytes{}, "a pak image is 3600 bytes, not 0!"},
-        {ImageKind::LZS, from_hex("01 00 00 00 00 00 00"), "7 bytes are too few for the header of a lzs image!"},
+        {ImageKind::LZS, from_hex("01 00 00 00 00 00 00"),
+         "7 bytes are too few for the header of a lzs image!"},
         {ImageKind::APP, from_hex("00 00 00"), "3 bytes are too few for the header of an app image!"},
         {ImageKind::APP, from_hex("00"), "1 byte is too few for the header of an app image!"},
     };
@@ -240,7 +243,8 @@ TEST(UnpackImage, RefusesEveryTruncationOfAnImageWithALengthWord)
     for (ImageKind kind : {ImageKind::LZS, ImageKind::APP}) {
         Bytes image = image_of(kind, sample(700, 4));
         for (std::size_t size = 0; size < image.size(); ++size) {
-            UnpackResult result = unpack_image(Bytes(image.begin(), image.begin() + static_cast<long>(size)), kind);
+            UnpackResult result =
+                unpack_image(Bytes(image.begin(), image.begin() + static_cast<long>(size)), kind);
             EXPECT_NE(result.error, UnpackError::NONE) << size;
         }
     }

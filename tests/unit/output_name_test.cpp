@@ -37,7 +37,7 @@ TEST(OutputName, RefusesANameThatWouldNotFitTheNameBuffer)
     EXPECT_TRUE(lzspack::output_name(std::string(1019, 'n'), out));  // 1019 + ".lzs" = 1023
     EXPECT_EQ(out.size(), 1023u);
     EXPECT_FALSE(lzspack::output_name(std::string(1020, 'n'), out));
-    EXPECT_EQ(out.size(), 1023u);  // left alone
+    EXPECT_EQ(out.size(), 1023u);                                             // left alone
     EXPECT_TRUE(lzspack::output_name(std::string(1019, 'n') + ".bin", out));  // the extension goes
 }
 

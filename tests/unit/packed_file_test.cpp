@@ -90,7 +90,8 @@ TEST(PackedFileDeathTest, KeepsTheEarlierFileWhenTheInputDidNotReadAsDeclared)
     dir.write("in.lzs", std::string("earlier output"));
     // Shorter than declared (cut meanwhile, or a failed read), and longer.
     for (std::uint32_t declared : {11u, 9u, 0u}) {
-        EXPECT_EXIT(pack_declaring(dir, declared), testing::ExitedWithCode(5), "^Can't read file: in.bin!\n\n$")
+        EXPECT_EXIT(pack_declaring(dir, declared), testing::ExitedWithCode(5),
+                    "^Can't read file: in.bin!\n\n$")
             << declared;
         EXPECT_EQ(dir.read("in.lzs"), bytes_of("earlier output"));
         EXPECT_EQ(dir.entries(), (std::set<std::string>{"in.bin", "in.lzs"}));

@@ -19,7 +19,8 @@ void expect_round_trip(const Bytes& input, const std::string& what)
     Bytes stream = encode(input);
 
     Bytes output(input.size());
-    codec::DecodeResult result = codec::decode_tokens_checked(stream.data(), stream.size(), output.data(), output.size());
+    codec::DecodeResult result =
+        codec::decode_tokens_checked(stream.data(), stream.size(), output.data(), output.size());
     ASSERT_EQ(result.error, codec::DecodeError::NONE);
     ASSERT_EQ(result.produced, input.size());
     ASSERT_TRUE(output == input);
@@ -41,7 +42,8 @@ void expect_round_trip(const Bytes& input, const std::string& what)
 }
 
 // Around every boundary of the window and its reads.
-const std::size_t BOUNDARY_SIZES[] = {0, 1, 2, 3, 4, 16383, 16384, 16385, 16643, 16644, 16645, 32768, 33028, 49152};
+const std::size_t BOUNDARY_SIZES[] = {0,     1,     2,     3,     4,     16383, 16384,
+                                      16385, 16643, 16644, 16645, 32768, 33028, 49152};
 
 TEST(RoundTrip, GivesBackNoiseTextAndCodeOfEverySizeAroundTheWindowsBoundaries)
 {
@@ -58,13 +60,11 @@ TEST(RoundTrip, FewSymbolAlphabets)
 {
     for (unsigned alphabet : {1u, 2u, 4u})
         for (unsigned seed : {4u, 5u})
-            expect_round_trip(random_over(40000, letters(alphabet), seed), "alphabet " + std::to_string(alphabet));
+            expect_round_trip(random_over(40000, letters(alphabet), seed),
+                              "alphabet " + std::to_string(alphabet));
 }
 
-TEST(RoundTrip, LongRunsBetweenNoise)
-{
-    expect_round_trip(runs_between_noise(200000, 6), "runs");
-}
+TEST(RoundTrip, LongRunsBetweenNoise) { expect_round_trip(runs_between_noise(200000, 6), "runs"); }
 
 TEST(RoundTrip, SeveralMegabytesOfMixedData)
 {

@@ -84,7 +84,7 @@ std::vector<Shape> shapes()
     };
 }
 
-class SmallestStream : public ::testing::TestWithParam<Shape> {};
+class SmallestStream : public ::testing::TestWithParam<Shape> { };
 
 TEST_P(SmallestStream, HasTheExhaustiveSearchsSizeAndDecodesToItsInput)
 {
@@ -108,7 +108,8 @@ TEST(SmallestStreamOfSmallInputs, HasTheExhaustiveSearchsSize)
     for (std::uint32_t seed = 0; seed < 300; ++seed) {
         Bytes input = random_over(seed % 61 * 5, letters(1 + seed % 4), seed);
         SCOPED_TRACE(to_hex(input));
-        EXPECT_EQ(encode_with(input, codec::encode_stream_smallest).size(), reference::smallest_stream_size(input));
+        EXPECT_EQ(encode_with(input, codec::encode_stream_smallest).size(),
+                  reference::smallest_stream_size(input));
     }
 }
 

@@ -61,16 +61,16 @@ TEST(TokenWriter, LaysOutEachMatchClass)
         const char* stream;
     };
     const Case cases[] = {
-        {3, 1, "00 80 00 FF"},         // MATCH_3
-        {3, 16384, "00 BF FF FF"},     // MATCH_3, farthest
-        {4, 1, "01 40 00 FF"},         // MATCH_4
-        {4, 16384, "01 7F FF FF"},     // MATCH_4, farthest
-        {5, 1, "00 C0 00 FF"},         // MATCH_NEAR
-        {7, 2048, "00 FA FF FF"},      // MATCH_NEAR, farthest
-        {11, 2048, "00 FE FF FF"},     // MATCH_NEAR, longest: never the end mark
-        {7, 2049, "01 08 00 02 FF"},   // MATCH_FAR: too far for MATCH_NEAR
-        {12, 1, "01 00 00 07 FF"},     // MATCH_FAR: too long for MATCH_NEAR
-        {260, 16384, "01 3F FF FF FF"}, // MATCH_FAR, longest and farthest
+        {3, 1, "00 80 00 FF"},           // MATCH_3
+        {3, 16384, "00 BF FF FF"},       // MATCH_3, farthest
+        {4, 1, "01 40 00 FF"},           // MATCH_4
+        {4, 16384, "01 7F FF FF"},       // MATCH_4, farthest
+        {5, 1, "00 C0 00 FF"},           // MATCH_NEAR
+        {7, 2048, "00 FA FF FF"},        // MATCH_NEAR, farthest
+        {11, 2048, "00 FE FF FF"},       // MATCH_NEAR, longest: never the end mark
+        {7, 2049, "01 08 00 02 FF"},     // MATCH_FAR: too far for MATCH_NEAR
+        {12, 1, "01 00 00 07 FF"},       // MATCH_FAR: too long for MATCH_NEAR
+        {260, 16384, "01 3F FF FF FF"},  // MATCH_FAR, longest and farthest
     };
     for (const Case& c : cases)
         EXPECT_EQ(to_hex(written_by([&](auto& w) { codec::put_match(w, c.length, c.distance); })), c.stream)

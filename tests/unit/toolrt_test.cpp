@@ -22,7 +22,8 @@ TEST(FailDeathTest, PrintsTheMessageAndAnEmptyLineAndExitsWithTheStatus)
 {
     EXPECT_EXIT(toolrt::fail(2, toolrt::MSG_CANT_OPEN_FILE, "x.bin"), testing::ExitedWithCode(2),
                 "^Can't open file: x.bin!\n\n$");
-    EXPECT_EXIT(toolrt::fail(5, "No newline of its own."), testing::ExitedWithCode(5), "^No newline of its own.\n$");
+    EXPECT_EXIT(toolrt::fail(5, "No newline of its own."), testing::ExitedWithCode(5),
+                "^No newline of its own.\n$");
 }
 
 TEST(Ratio, TruncatesThePercentageToTwoDecimals)
@@ -63,8 +64,7 @@ TEST(OpenInputDeathTest, RefusesADirectory)
 }
 
 // Runs `body` in a child process inside `dir` and returns its wait status.
-template <typename Body>
-int in_child(const ScratchDir& dir, Body body)
+template <typename Body> int in_child(const ScratchDir& dir, Body body)
 {
     pid_t child = fork();
     if (child == 0) {

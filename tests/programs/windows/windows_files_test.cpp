@@ -30,9 +30,9 @@ RunResult lzspack(const ScratchDir& dir, const std::vector<std::string>& args)
 class HeldOpen {
 public:
     explicit HeldOpen(const fs::path& path)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-    }
+        : handle_(
+              CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    { }
     ~HeldOpen() { CloseHandle(handle_); }
     HeldOpen(const HeldOpen&) = delete;
     HeldOpen& operator=(const HeldOpen&) = delete;
@@ -51,7 +51,8 @@ TEST(WindowsOutput, KeepsAnEarlierOutputThatCannotBeReplaced)
     } cases[] = {
         {"read-only",
          [](const ScratchDir& dir, const std::function<void()>& run) {
-             fs::permissions(dir / "x.lzs", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+             fs::permissions(dir / "x.lzs",
+                             fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                              fs::perm_options::remove);
              run();
              fs::permissions(dir / "x.lzs", fs::perms::owner_write, fs::perm_options::add);

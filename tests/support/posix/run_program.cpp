@@ -81,8 +81,7 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     close(err_pipe[0]);
 
     int wait_status = 0;
-    while (waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &wait_status, 0) < 0 && errno == EINTR) { }
     if (WIFEXITED(wait_status))
         result.status = WEXITSTATUS(wait_status);
     else if (WIFSIGNALED(wait_status))

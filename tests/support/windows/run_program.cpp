@@ -28,7 +28,8 @@ std::wstring wide(const std::string& text)
 {
     if (text.empty())
         return {};
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                     static_cast<int>(text.size()), nullptr, 0);
     if (length <= 0)
         throw std::runtime_error("not UTF-8: " + text);
     std::wstring result(static_cast<std::size_t>(length), L'\0');
@@ -62,7 +63,7 @@ void append_quoted(std::wstring& line, const std::wstring& arg)
 class Handle {
 public:
     Handle() = default;
-    explicit Handle(HANDLE handle) : handle_(handle) {}
+    explicit Handle(HANDLE handle) : handle_(handle) { }
     ~Handle() { reset(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -115,7 +116,8 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     make_pipe(out_read, out_write);
     make_pipe(err_read, err_write);
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    Handle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
+    Handle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr));
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
