@@ -2,9 +2,9 @@
 #include "lzsunpack/report.h"
 
 #include "codec/token_stream.h"
+#include "toolrt/format.h"
 
 #include <cinttypes>
-#include <cstdarg>
 #include <cstdio>
 #include <initializer_list>
 
@@ -30,27 +30,12 @@ const StatisticsRow STATISTICS_ROWS[] = {
 
 const TokenClass MATCH_CLASSES[] = {codec::MATCH_3, codec::MATCH_4, codec::MATCH_NEAR, codec::MATCH_FAR};
 
-// Room for the longest statistics line.
-constexpr std::size_t LINE_SIZE = 160;
-
-std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string printed(const char* format, ...)
-{
-    char line[LINE_SIZE];
-    std::va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    return line;
-}
-
 }  // namespace
 
 std::string format_report(const char* name, ImageKind kind, std::uint64_t packed, std::uint64_t unpacked)
 {
-    return printed("%12s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n", name, kind_info(kind).name, packed,
-                   unpacked);
+    return toolrt::format_text("%12s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n", name, kind_info(kind).name,
+                               packed, unpacked);
 }
 
 std::string format_statistics(const codec::DecodeStats& stats)
@@ -63,7 +48,8 @@ std::string format_statistics(const codec::DecodeStats& stats)
             tokens += stats.tokens[token];
             bytes += stats.bytes[token];
         }
-        text += printed("  %s %8" PRIu64 " tokens %8" PRIu64 " bytes\n", row.label, tokens, bytes);
+        text +=
+            toolrt::format_text("  %s %8" PRIu64 " tokens %8" PRIu64 " bytes\n", row.label, tokens, bytes);
     }
 
     std::uint64_t matches = 0;
@@ -75,9 +61,9 @@ std::string format_statistics(const codec::DecodeStats& stats)
     if (matches == 0)
         return text + "  mean match: none\n";
     double count = static_cast<double>(matches);
-    return text + printed("  mean match length %.2f, distance %.2f\n",
-                          static_cast<double>(match_bytes) / count,
-                          static_cast<double>(stats.distance_sum) / count);
+    return text + toolrt::format_text("  mean match length %.2f, distance %.2f\n",
+                                      static_cast<double>(match_bytes) / count,
+                                      static_cast<double>(stats.distance_sum) / count);
 }
 
 std::string format_fit(ImageKind kind, std::uint64_t packed)
@@ -93,10 +79,11 @@ std::string format_fit(ImageKind kind, std::uint64_t packed)
     const KindInfo& image = kind_info(target);
     std::uint64_t size = image.fixed_size;
     if (packed <= size)
-        return printed("  fits %s: %" PRIu64 " of %" PRIu64 " bytes, %" PRIu64 " free\n", image.fixed_name,
-                       packed, size, size - packed);
-    return printed("  does not fit %s: %" PRIu64 " bytes, %" PRIu64 " more than the %" PRIu64 "-byte image\n",
-                   image.fixed_name, packed, packed - size, size);
+        return toolrt::format_text("  fits %s: %" PRIu64 " of %" PRIu64 " bytes, %" PRIu64 " free\n",
+                                   image.fixed_name, packed, size, size - packed);
+    return toolrt::format_text("  does not fit %s: %" PRIu64 " bytes, %" PRIu64 " more than the %" PRIu64
+                               "-byte image\n",
+                               image.fixed_name, packed, packed - size, size);
 }
 
 }  // namespace lzsunpack

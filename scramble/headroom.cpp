@@ -3,8 +3,8 @@
 #include "platform/files.h"
 #include "scramble/messages.h"
 #include "toolrt/fail.h"
+#include "toolrt/format.h"
 
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -25,21 +25,6 @@ std::optional<std::size_t> length_of(const char* name)
     if (length < 0)
         return std::nullopt;
     return static_cast<std::size_t>(length);
-}
-
-std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// Room for the longest message below with two file names and four sizes.
-constexpr std::size_t LINE_SIZE = 200;
-
-std::string printed(const char* format, ...)
-{
-    char line[LINE_SIZE];
-    std::va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    return line;
 }
 
 const ScramblerFiles* files_reading(const char* name)
@@ -87,10 +72,11 @@ void refuse_overlong_input(const char* name, std::size_t image_size)
     // since the scramblers know nothing of the token stream.
     std::string hint;
     if (const ScramblerFiles* files = files_reading(name))
-        hint = printed(MSG_TRY_BEST, files->packer);
-    toolrt::fail(EXIT_DATA, "%s%s",
-                 printed(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
-                 hint.c_str());
+        hint = toolrt::format_text(MSG_TRY_BEST, files->packer);
+    toolrt::fail(
+        EXIT_DATA, "%s%s",
+        toolrt::format_text(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
+        hint.c_str());
 }
 
 }  // namespace scramble

@@ -142,4 +142,12 @@ TEST(Report, SaysThereIsNoMeanMatchWithoutMatches)
     EXPECT_EQ(text.find("nan"), std::string::npos);
 }
 
+// The report line once had a fixed buffer that cut a long name.
+TEST(Report, KeepsANameOfAnyLength)
+{
+    std::string name(300, 'n');
+    EXPECT_EQ(lzsunpack::format_report(name.c_str(), lzsunpack::ImageKind::LZS, 10, 3),
+              name + ": lzs        10 -->        3\n");
+}
+
 }  // namespace
