@@ -65,11 +65,15 @@ std::uint32_t extend_match(const std::uint8_t* there, const std::uint8_t* here, 
     return length;
 }
 
+// Knuth's multiplicative hash: the golden ratio's 32-bit fraction spreads
+// the three bytes over the top HASH_BITS bits.
+constexpr std::uint32_t GOLDEN_RATIO_32 = 2654435761u;
+
 unsigned hash3(const std::uint8_t* p)
 {
     std::uint32_t key = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
                         static_cast<std::uint32_t>(p[2]) << 16;
-    return (key * 2654435761u) >> (32 - HASH_BITS);
+    return (key * GOLDEN_RATIO_32) >> (32 - HASH_BITS);
 }
 
 class SuffixTrees {

@@ -249,11 +249,14 @@ struct InputBytes {
     std::size_t size = 0;
 };
 
+// The first read's buffer; it grows by doubling from there.
+constexpr std::size_t FIRST_READ_SIZE = std::size_t{1} << 20;
+
 // Grows by doubling, without clearing what fread is about to fill.
 InputBytes read_to_end(std::FILE* input)
 {
     InputBytes bytes;
-    std::size_t capacity = std::size_t{1} << 20;
+    std::size_t capacity = FIRST_READ_SIZE;
     bytes.data = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
     for (;;) {
         std::size_t got = std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, input);
