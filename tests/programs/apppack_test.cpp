@@ -144,18 +144,3 @@ TEST(Apppack, NeverTakesOneOfItsOutputsAsInput)
 }
 
 }  // namespace
-
-namespace {
-
-TEST(Apppack, RefusesAnInputOfTwoGibibytesBeforeWritingAnything)
-{
-    ScratchDir dir;
-    dir.write("huge.exe", Bytes{});
-    std::filesystem::resize_file(dir / "huge.exe", std::uintmax_t{1} << 31);
-    RunResult run = apppack(dir, {"huge.exe"});
-    EXPECT_EQ(run.status, 5);
-    EXPECT_EQ(run.err, "Can't pack huge.exe: 2 GiB or more is too large!\n\n");
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"huge.exe"});
-}
-
-}  // namespace

@@ -56,4 +56,29 @@ TEST(LargeInput, PacksAndVerifiesMoreThan64MebibytesWithARightRatioLine)
     EXPECT_EQ(le32_at(packed, 4), INPUT_SIZE);
 }
 
+// Both packers refuse an input of 2 GiB or more before writing anything;
+// 3 GiB is negative and 4 GiB + 10 is 10 in 32 bits: neither may wrap. The
+// inputs are sparse files: long, but no disk used.
+TEST(LargeInput, EveryPackerRefusesTwoGibibytesOrMoreBeforeWritingAnything)
+{
+    constexpr std::uintmax_t GIB = std::uintmax_t{1} << 30;
+    struct Packer {
+        const char* path;
+        const char* input;
+    };
+    for (Packer packer : {Packer{LZSPACK_PATH, "huge.bin"}, Packer{APPPACK_PATH, "huge.exe"}}) {
+        for (std::uintmax_t size : {2 * GIB, 3 * GIB, 4 * GIB + 10}) {
+            SCOPED_TRACE(std::string(packer.input) + " of " + std::to_string(size));
+            ScratchDir dir;
+            dir.write(packer.input, Bytes{});
+            std::filesystem::resize_file(dir / packer.input, size);
+            RunResult run = testing_support::run_program(packer.path, {packer.input}, dir.path());
+            EXPECT_EQ(run.status, 5);
+            EXPECT_EQ(run.err,
+                      "Can't pack " + std::string(packer.input) + ": 2 GiB or more is too large!\n\n");
+            EXPECT_EQ(dir.entries(), std::set<std::string>{packer.input});
+        }
+    }
+}
+
 }  // namespace

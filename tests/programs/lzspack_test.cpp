@@ -186,29 +186,3 @@ TEST(Lzspack, RefusesANameTooLongForItsOutput)
 }
 
 }  // namespace
-
-namespace {
-
-// A sparse file: long, but no disk used.
-void make_sparse(const ScratchDir& dir, const std::string& name, std::uintmax_t size)
-{
-    dir.write(name, Bytes{});
-    std::filesystem::resize_file(dir / name, size);
-}
-
-TEST(Lzspack, RefusesAnInputOfTwoGibibytesBeforeWritingAnything)
-{
-    // 3 GiB is negative and 4 GiB + 10 is 10 in 32 bits: neither may wrap.
-    constexpr std::uintmax_t GIB = std::uintmax_t{1} << 30;
-    for (std::uintmax_t size : {2 * GIB, 3 * GIB, 4 * GIB + 10}) {
-        SCOPED_TRACE(size);
-        ScratchDir dir;
-        make_sparse(dir, "huge.bin", size);
-        RunResult run = lzspack(dir, {"huge.bin"});
-        EXPECT_EQ(run.status, 5);
-        EXPECT_EQ(run.err, "Can't pack huge.bin: 2 GiB or more is too large!\n\n");
-        EXPECT_EQ(dir.entries(), std::set<std::string>{"huge.bin"});
-    }
-}
-
-}  // namespace
