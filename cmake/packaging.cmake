@@ -1,9 +1,12 @@
 # What `cmake --install` puts on a system and how `cpack -G DEB` packages it.
 #
 # Kept in one place rather than beside each target, so that this file is the
-# whole list of what the package holds: the five programs in bin/ and one
-# manual page each in share/man/man1/. Nothing else is installed: the tests,
-# benchmarks, fuzz targets and the static libraries stay in the build tree.
+# whole list of what the package holds: the five programs in bin/, one
+# manual page each in share/man/man1/ (compressed, as Debian has them), and
+# in share/doc/lzstools/ the licence (copyright) and the release history
+# (changelog.gz, from cmake/debian-changelog). Nothing else is installed:
+# the tests, benchmarks, fuzz targets and the static libraries stay in the
+# build tree.
 include(GNUInstallDirs)
 
 set(LZS_INSTALLED_PROGRAMS lzspack apppack chkpak appscramble lzsunpack)
@@ -12,14 +15,62 @@ if(WIN32)
   return()
 endif()
 install(TARGETS ${LZS_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The manual pages and the changelog gzip-compressed at build time; -n
+# leaves the name and the time out, so a file always compresses to the same
+# bytes.
+find_program(LZS_GZIP gzip REQUIRED)
+function(lzs_compress source compressed)
+  get_filename_component(directory ${compressed} DIRECTORY)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${directory}
+    COMMAND ${LZS_GZIP} -9nc ${source} > ${compressed}
+    DEPENDS ${source} VERBATIM)
+endfunction()
+set(compressed_pages "")
 foreach(program IN LISTS LZS_INSTALLED_PROGRAMS)
-  install(FILES ${CMAKE_SOURCE_DIR}/man/${program}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  lzs_compress(${CMAKE_SOURCE_DIR}/man/${program}.1 ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
+  list(APPEND compressed_pages ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
 endforeach()
+install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Read at configure time: the changelog, whose newest entry must be this
+# version, and the licence below.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/cmake/debian-changelog)
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/debian-changelog newest LIMIT_COUNT 1)
+if(NOT newest MATCHES "^lzstools \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "cmake/debian-changelog starts with '${newest}', not an entry for ${PROJECT_VERSION}")
+endif()
+lzs_compress(${CMAKE_SOURCE_DIR}/cmake/debian-changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+add_custom_target(compressed_documents ALL DEPENDS ${compressed_pages} ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+
+# The licence as Debian's machine-readable copyright file: LICENSE's terms
+# under "License: Expat" (Debian's name for this MIT licence), each line
+# indented by one space and an empty line written " .".
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
+string(FIND "${licence}" "Permission is hereby granted" terms_start)
+string(SUBSTRING "${licence}" ${terms_start} -1 terms)
+string(STRIP "${terms}" terms)
+string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+string(REPLACE "\n" "\n " terms "${terms}")
+set(LZS_MAINTAINER "lzstools maintainers <maintainers@lzstools.org>")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/doc/copyright CONTENT [[
+Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: lzstools
+Upstream-Contact: ${LZS_MAINTAINER}
+
+Files: *
+Copyright: 2026 The lzstools developers
+License: Expat
+ ${terms}
+]])
+install(FILES ${CMAKE_BINARY_DIR}/doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lzstools)
-set(CPACK_PACKAGE_VENDOR "lzstools")
-set(CPACK_PACKAGE_CONTACT "Seed b4515445 maintainers <maintainers@users.noreply.c-seed-b4515445.example>")
+set(CPACK_PACKAGE_VENDOR "The lzstools developers")
+set(CPACK_PACKAGE_CONTACT "${LZS_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "packers and scramblers that make a loader's compressed images")
 set(CPACK_PACKAGE_DESCRIPTION [[
 lzspack and apppack compress files and application executables with an

@@ -1,7 +1,7 @@
 # The Windows package: `cpack -G ZIP` gives lzstools-VERSION-win64.zip, one
-# folder with the five programs, the README, and each manual page rendered
-# as plain text (Windows has no man), made by groff at build time from the
-# same sources as the Linux pages.
+# folder with the five programs, the README, the LICENSE, and each manual
+# page rendered as plain text (Windows has no man), made by groff at build
+# time from the same sources as the Linux pages.
 find_program(LZS_GROFF groff REQUIRED)
 set(rendered_pages "")
 foreach(program IN LISTS LZS_INSTALLED_PROGRAMS)
@@ -17,7 +17,7 @@ endforeach()
 add_custom_target(manual_pages_as_text ALL DEPENDS ${rendered_pages})
 
 install(TARGETS ${LZS_INSTALLED_PROGRAMS} RUNTIME DESTINATION .)
-install(FILES ${rendered_pages} ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+install(FILES ${rendered_pages} ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME lzstools)

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs a build tree into a scratch prefix, as `cmake --install` puts it
 # on a system, and checks what lands there: the five programs in bin/, one
-# manual page each in share/man/man1/, and nothing else (no test, benchmark
-# or fuzz binary, no library). Each installed program must answer --help
-# from there without touching the directory it runs in.
+# gzip-compressed manual page each in share/man/man1/ that unpacks to its
+# source in man/, the licence and the changelog in share/doc/lzstools/, and
+# nothing else (no test, benchmark or fuzz binary, no library). Each
+# installed program must answer --help from there without touching the
+# directory it runs in.
 #
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
+source=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
@@ -16,13 +19,21 @@ programs=(apppack appscramble chkpak lzspack lzsunpack)
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected=$(for p in "${programs[@]}"; do echo "bin/$p"; done
-           for p in "${programs[@]}"; do echo "share/man/man1/$p.1"; done)
+           echo "share/doc/lzstools/changelog.gz"
+           echo "share/doc/lzstools/copyright"
+           for p in "${programs[@]}"; do echo "share/man/man1/$p.1.gz"; done)
 installed=$(cd "$prefix" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 if [[ $installed != "$expected" ]]; then
   echo "installed files differ from what should be installed:"
   diff <(echo "$expected") <(echo "$installed") || true
   exit 1
 fi
+for p in "${programs[@]}"; do
+  gzip -dc "$prefix/share/man/man1/$p.1.gz" | cmp - "$source/man/$p.1" ||
+    { echo "share/man/man1/$p.1.gz is not man/$p.1"; exit 1; }
+done
+grep -q "^License: Expat$" "$prefix/share/doc/lzstools/copyright" ||
+  { echo "share/doc/lzstools/copyright names no licence"; exit 1; }
 
 mkdir "$scratch/run"
 cd "$scratch/run"

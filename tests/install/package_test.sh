@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build tree with `cpack -G DEB` into a
-# scratch directory and checks its control fields and its contents: the five
-# programs in /usr/bin and their manual pages, nothing else. Installing it is
-# left to people (dpkg -i needs the machine's package database).
+# scratch directory and checks its control fields and its contents, as
+# Debian policy has them: the five programs in /usr/bin, their manual pages
+# gzip-compressed, the copyright file and the changelog, nothing else, all
+# owned by root with the usual modes; then lintian's verdict, where lintian
+# is installed. Installing it is left to people (dpkg -i needs the machine's
+# package database).
 #
 # Usage: package_test.sh BUILD_DIR VERSION
 set -euo pipefail
@@ -29,14 +32,31 @@ check_field() {
 check_field Package lzstools
 check_field Version "$version"
 check_field Maintainer '*<*@*>'
+# A maintainer people can write to: no placeholder domain.
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+if [[ $maintainer =~ [@.](example|invalid|test|localhost|noreply)[.\>] ]]; then
+  echo "Maintainer: '$maintainer' is a placeholder address"
+  exit 1
+fi
 check_field Depends '*libc6*libstdc++6*'
 
-expected=$(for p in "${programs[@]}"; do echo "./usr/bin/$p"; done
-           for p in "${programs[@]}"; do echo "./usr/share/man/man1/$p.1"; done)
-contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | LC_ALL=C sort)
+# Mode, owner and name of every file.
+expected=$(for p in "${programs[@]}"; do echo "-rwxr-xr-x root/root ./usr/bin/$p"; done
+           echo "-rw-r--r-- root/root ./usr/share/doc/lzstools/changelog.gz"
+           echo "-rw-r--r-- root/root ./usr/share/doc/lzstools/copyright"
+           for p in "${programs[@]}"; do echo "-rw-r--r-- root/root ./usr/share/man/man1/$p.1.gz"; done)
+contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | LC_ALL=C sort -k 3)
 if [[ $contents != "$expected" ]]; then
   echo "package contents differ from what should be packaged:"
   diff <(echo "$expected") <(echo "$contents") || true
   exit 1
+fi
+
+if command -v lintian >/dev/null; then
+  if ! lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1; then
+    cat "$scratch/lintian.log"
+    exit 1
+  fi
+  echo "lintian: no error or warning"
 fi
 echo "built $(basename "$deb")"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # cpack -G ZIP makes lzstools-VERSION-win64.zip with the five programs, the
-# README and a readable text of every manual page.
+# README, the LICENSE and a readable text of every manual page.
 # Usage: zip_package_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -15,7 +15,7 @@ mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
 top=$work/unpacked/lzstools-$version-win64
 fail=0
-for file in lzspack.exe apppack.exe chkpak.exe appscramble.exe lzsunpack.exe README.md \
+for file in lzspack.exe apppack.exe chkpak.exe appscramble.exe lzsunpack.exe README.md LICENSE \
             lzspack.txt apppack.txt chkpak.txt appscramble.txt lzsunpack.txt; do
   [[ -s $top/$file ]] || { echo "missing: $file" >&2; fail=1; }
 done
