@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (AddressSanitizer, UndefinedBehavior-
 # Sanitizer, libFuzzer; the fuzz preset) and runs each for SECONDS, default
-# 60, from the seed corpus the project generates. The corpus grows in
-# build-fuzz/corpus/ from run to run. A crash ends the script with a non-zero
-# status and leaves the input that caused it in build-fuzz/findings/.
+# 60, from the seed corpus the project generates. Every fuzz/NAME_fuzzer.cpp
+# is a target. The corpus grows in build-fuzz/corpus/ from run to run. A
+# crash ends the script with a non-zero status and leaves the input that
+# caused it in build-fuzz/findings/.
 #
 # Each target's progress goes to build-fuzz/logs/TARGET.log; the script
-# prints one line per target, and the log's tail when a target fails.
+# prints one line per target with its runs, and when a target fails the
+# log's tail and a "replay: " line with the command that replays the input.
 #
 #   bash scripts/fuzz.sh [SECONDS]
 set -euo pipefail
@@ -21,15 +23,17 @@ if ! { cmake --preset fuzz && cmake --build --preset fuzz -j "$(nproc)"; } >"$bu
 fi
 
 "$build/fuzz/make_seed_corpus" "$build/corpus"
-mkdir -p "$build/findings" "$build/corpus/unpack" "$build/logs"
+mkdir -p "$build/findings" "$build/logs"
 
-# Round-trip inputs may exceed one 16 KB window even before they are
-# stretched (see fuzz/roundtrip_fuzzer.cpp).
-declare -A max_len=([decode]=4096 [roundtrip]=32768 [unpack]=4096)
+# The longest input a target is given. The round-trip target builds its
+# inputs that reach across the 16 KB window itself (fuzz/roundtrip_fuzzer.cpp).
+max_len=4096
 failed=0
-for target in decode roundtrip unpack; do
+for source in fuzz/*_fuzzer.cpp; do
+  target=$(basename "$source" _fuzzer.cpp)
   log="$build/logs/$target.log"
-  if "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len="${max_len[$target]}" \
+  mkdir -p "$build/corpus/$target"
+  if "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len="$max_len" \
       -timeout=30 -print_final_stats=1 -artifact_prefix="$build/findings/${target}-" \
       "$build/corpus/$target" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
@@ -37,6 +41,7 @@ for target in decode roundtrip unpack; do
   else
     echo "${target}_fuzzer: FAILED (log: $log)"
     tail -n 40 "$log"
+    sed -n "s|.*Test unit written to \(.*\)$|replay: $build/fuzz/${target}_fuzzer \1|p" "$log"
     failed=$((failed + 1))
   fi
 done
