@@ -109,12 +109,29 @@ Bytes roundtrip_seed(std::uint8_t shape, const Bytes& data)
     return seed;
 }
 
+// The round-trip target's shapes: the data as it is, a far copy, the data
+// repeated, or repeated with each copy's index.
+constexpr std::uint8_t AS_IT_IS = 0;
+constexpr std::uint8_t FAR_COPY = 1;
+constexpr std::uint8_t REPEATED = 2;
+constexpr std::uint8_t REPEATED_WITH_INDEX = 3;
+// The longest input the target is given (scripts/fuzz.sh).
+constexpr std::size_t ROUNDTRIP_MAX_LEN = 4096;
+
 // A seed for the shapes that repeat `pattern` to 16384 + `extra` bytes.
 Bytes stretched_seed(std::uint8_t shape, std::uint16_t extra, const Bytes& pattern)
 {
     Bytes data = {static_cast<std::uint8_t>(extra), static_cast<std::uint8_t>(extra >> 8)};
     data.insert(data.end(), pattern.begin(), pattern.end());
     return roundtrip_seed(shape, data);
+}
+
+// A seed whose data comes again 16376 + `step` bytes after its start.
+Bytes far_copy_seed(std::uint8_t step, const Bytes& data)
+{
+    Bytes seed = {FAR_COPY, step};
+    seed.insert(seed.end(), data.begin(), data.end());
+    return seed;
 }
 
 }  // namespace
@@ -134,7 +151,8 @@ int main(int argc, char** argv)
         decode.add(decode_seed(sample.size(), stream));
         if (!sample.empty())
             decode.add(decode_seed(sample.size() - 1, stream));  // one byte short: an over-run
-        roundtrip.add(roundtrip_seed(0, sample));
+        if (sample.size() < ROUNDTRIP_MAX_LEN)
+            roundtrip.add(roundtrip_seed(AS_IT_IS, sample));
     }
     // Streams the encoder never writes: a match before the start, a stream
     // cut inside a token and one without its end mark.
@@ -142,13 +160,16 @@ int main(int argc, char** argv)
     decode.add(decode_seed(8, {0x01, 0x00, 0x00}));
     decode.add(decode_seed(8, {0x00, 0x61, 0x62}));
 
-    for (std::uint8_t shape : {std::uint8_t{1}, std::uint8_t{2}}) {
-        roundtrip.add(stretched_seed(shape, 0x4000, text("abc")));
-        roundtrip.add(stretched_seed(shape, 0x7FFF, text("the packer reads the file. ")));
+    for (std::uint8_t shape : {REPEATED, REPEATED_WITH_INDEX}) {
+        roundtrip.add(stretched_seed(shape, 0x0800, text("abc")));
+        roundtrip.add(stretched_seed(shape, 0x0FFF, text("the packer reads the file. ")));
         roundtrip.add(stretched_seed(shape, 0x0010, noise(300, 3)));
     }
     // 16388 bytes 'a': the shifted chain walk once formed a pointer before
     // the window buffer (text - off), undefined even though never read.
-    roundtrip.add(stretched_seed(1, 4, text("a")));
+    roundtrip.add(stretched_seed(REPEATED, 4, text("a")));
+    // A repeat at 16376 to 16391 bytes: on both sides of the window's reach.
+    for (std::uint8_t step : {std::uint8_t{7}, std::uint8_t{8}, std::uint8_t{15}})
+        roundtrip.add(far_copy_seed(step, text("a repeat far back")));
     return 0;
 }

@@ -5,16 +5,28 @@
 // it is byte for byte the stream of the first, plain encoder, which the
 // tuned one must never depart from.
 //
-// Input: a shape byte, then the data. libFuzzer's inputs are short and
-// would never slide the 16 KB window, so two shapes stretch the data:
+// Input: a shape byte, then the data (at most 4096 bytes: scripts/fuzz.sh).
+// libFuzzer's inputs are short and would never reach across the 16 KB
+// window, so three of the four shapes (the byte's low two bits) build a
+// longer input from the data:
 //   0        the data as it is;
-//   1        the data repeated to 16384 + (next two bytes mod 32768) bytes,
+//   1        the data, then a fixed noise, then the data again, the second
+//            copy starting 16376 + (next byte mod 16) bytes after the first,
+//            so that matches meet the window's reach from both sides;
+//   2        the data repeated to 16384 + (next two bytes mod 4096) bytes,
 //            so the window slides and the hash buckets crowd;
-//   2        as 1, but every copy starts with its own index, so matches
+//   3        as 2, but every copy starts with its own index, so matches
 //            break at a different place in each copy.
-// The shape byte divided by 3 also picks the search: the encoder's own
-// choice, the plain chains throughout, or the prefix chains from the first
-// byte, so that every path meets every input.
+// Bits 2-3 pick the search: the encoder's own choice (0 and 3), the plain
+// chains throughout (1) or the prefix chains from the first byte (2), so
+// that every path meets every input. The smallest stream is checked too
+// (valid, decodable, never longer than the encoder's) for shapes 0 and 1;
+// on the repeated shapes its search costs ten times the rest of a run.
+//
+// Each run stays short so that thousands fit in the test command's 30 s:
+// the inputs are bounded, the streams the encoders read and write are made
+// once for the whole run of the fuzzer, and the memory of the encoders' tables
+// is kept from run to run (kept_blocks.cpp).
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
@@ -22,35 +34,85 @@
 #include "tests/reference/plain_encoder.h"
 #include "tests/support/memory_codec.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr std::size_t STRETCH_BASE = 16384;   // one whole window: always slides
-constexpr std::size_t STRETCH_MASK = 0x7FFF;  // up to two more: longer adds time, not paths
+constexpr std::size_t STRETCH_MASK = 0x0FFF;  // a little more: longer adds time, not paths
+constexpr std::size_t FAR_BASE = 16376;       // the second copy's distance, below the reach...
+constexpr std::size_t FAR_MASK = 0x0F;        // ...to beyond it
+
+enum Shape : unsigned { AS_IT_IS, FAR_COPY, REPEATED, REPEATED_WITH_INDEX };
+
+// Shorter inputs are taken as they are: the longer shapes need a byte or two
+// of their own and some data.
+constexpr std::size_t MIN_SHAPED_SIZE = 4;
+
+Shape shape_of(const std::uint8_t* data, std::size_t size)
+{
+    return size < MIN_SHAPED_SIZE ? AS_IT_IS : static_cast<Shape>(data[0] & 3);
+}
+
+// Bytes an encoder finds few matches in, the same in every run.
+testing_support::Bytes noise(std::size_t size)
+{
+    testing_support::Bytes bytes(size);
+    std::uint32_t state = 0x9E3779B9u;
+    for (std::uint8_t& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return bytes;
+}
+
+// The data at the start and again `distance` bytes on, noise between.
+testing_support::Bytes far_copy(const std::uint8_t* data, std::size_t size)
+{
+    static const testing_support::Bytes FILLER = noise(FAR_BASE + FAR_MASK);
+    std::size_t distance = FAR_BASE + (data[0] & FAR_MASK);
+    const std::uint8_t* copy = data + 1;
+    std::size_t copy_size = size - 1;
+    testing_support::Bytes input(FILLER.begin(), FILLER.begin() + static_cast<std::ptrdiff_t>(distance));
+    std::copy_n(copy, std::min(copy_size, distance), input.begin());
+    input.insert(input.end(), copy, copy + copy_size);
+    return input;
+}
+
+testing_support::Bytes repeated(const std::uint8_t* data, std::size_t size, bool with_index)
+{
+    std::size_t length = STRETCH_BASE + ((data[0] | static_cast<std::size_t>(data[1]) << 8) & STRETCH_MASK);
+    const std::uint8_t* pattern = data + 2;
+    std::size_t pattern_size = size - 2;
+    testing_support::Bytes input(length);
+    for (std::size_t i = 0; i < length; ++i)
+        input[i] = pattern[i % pattern_size];
+    if (with_index)
+        for (std::size_t copy = 0; copy * pattern_size < length; ++copy)
+            input[copy * pattern_size] = static_cast<std::uint8_t>(copy);
+    return input;
+}
 
 testing_support::Bytes shape_input(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return {};
-    unsigned shape = data[0] % 3;
-    if (shape == 0 || size < 4)
+    Shape shape = shape_of(data, size);
+    if (shape == AS_IT_IS)
         return testing_support::Bytes(data + 1, data + size);
-
-    std::size_t length = STRETCH_BASE + ((data[1] | static_cast<std::size_t>(data[2]) << 8) & STRETCH_MASK);
-    const std::uint8_t* pattern = data + 3;
-    std::size_t pattern_size = size - 3;
-    testing_support::Bytes input(length);
-    for (std::size_t i = 0; i < length; ++i)
-        input[i] = pattern[i % pattern_size];
-    if (shape == 2)
-        for (std::size_t copy = 0; copy * pattern_size < length; ++copy)
-            input[copy * pattern_size] = static_cast<std::uint8_t>(copy);
-    return input;
+    if (shape == FAR_COPY)
+        return far_copy(data + 1, size - 1);
+    return repeated(data + 1, size - 1, shape == REPEATED_WITH_INDEX);
 }
 
 void encode_with_plain_chains(std::FILE* input, codec::TokenWriter& writer)
@@ -68,8 +130,83 @@ using EncodePointer = void (*)(std::FILE* input, codec::TokenWriter& writer);
 EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
 {
     static constexpr EncodePointer SEARCHES[] = {codec::encode_stream, encode_with_plain_chains,
-                                                 encode_with_prefix_chains};
-    return size == 0 ? codec::encode_stream : SEARCHES[data[0] / 3 % 3];
+                                                 encode_with_prefix_chains, codec::encode_stream};
+    return size == 0 ? codec::encode_stream : SEARCHES[data[0] >> 2 & 3];
+}
+
+// A temporary file made once and emptied for each use: the encoders read and
+// write standard streams, and a file created and removed per encoding cost
+// more than encoding a short input.
+class ReusedFile {
+public:
+    ReusedFile() : file_(std::tmpfile())
+    {
+        if (file_ == nullptr)
+            std::abort();
+    }
+    ~ReusedFile() { std::fclose(file_); }
+    ReusedFile(const ReusedFile&) = delete;
+    ReusedFile& operator=(const ReusedFile&) = delete;
+
+    // The file, empty and at its start.
+    std::FILE* emptied()
+    {
+        std::rewind(file_);
+        if (ftruncate(fileno(file_), 0) != 0)
+            std::abort();
+        return file_;
+    }
+    // The file holding `bytes`, read from its start.
+    std::FILE* holding(const testing_support::Bytes& bytes)
+    {
+        emptied();
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+            std::abort();
+        std::rewind(file_);
+        return file_;
+    }
+    // Everything written since it was emptied.
+    testing_support::Bytes contents()
+    {
+        long end = std::ftell(file_);
+        testing_support::Bytes bytes(static_cast<std::size_t>(end < 0 ? 0 : end));
+        std::rewind(file_);
+        if (std::fread(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+            std::abort();
+        return bytes;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+ReusedFile& source_file()
+{
+    static ReusedFile file;
+    return file;
+}
+
+ReusedFile& stream_file()
+{
+    static ReusedFile file;
+    return file;
+}
+
+// The stream `encoder` writes for `input`.
+testing_support::EncodedStream encode(EncodePointer encoder, const testing_support::Bytes& input)
+{
+    std::FILE* in = source_file().holding(input);
+    codec::TokenWriter writer = codec::make_token_writer(stream_file().emptied(), 0);
+    encoder(in, writer);
+    return {stream_file().contents(), writer.bytes_written};
+}
+
+// The smallest stream for `input`, straight from memory.
+testing_support::EncodedStream encode_smallest(const testing_support::Bytes& input)
+{
+    codec::TokenWriter writer = codec::make_token_writer(stream_file().emptied(), 0);
+    codec::encode_smallest(input, writer);
+    return {stream_file().contents(), writer.bytes_written};
 }
 
 // Walks the tokens of an encoder-made stream. Aborts on anything the
@@ -109,20 +246,20 @@ void check_decodes_to(const testing_support::Bytes& stream, const testing_suppor
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     testing_support::Bytes input = shape_input(data, size);
-    testing_support::EncodedStream encoded =
-        testing_support::encode_bytes(input.data(), input.size(), pick_search(data, size));
+    testing_support::EncodedStream encoded = encode(pick_search(data, size), input);
     const testing_support::Bytes& stream = encoded.stream;
     if (encoded.bytes_written != static_cast<std::int64_t>(stream.size()))
         std::abort();
     if (check_tokens(stream, 16383) != stream.size())
         std::abort();
-    if (testing_support::encode_bytes(input.data(), input.size(), reference::plain_encode_stream).stream !=
-        stream)
+    if (encode(reference::plain_encode_stream, input).stream != stream)
         std::abort();
     check_decodes_to(stream, input);
 
-    testing_support::EncodedStream smallest =
-        testing_support::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
+    Shape shape = shape_of(data, size);
+    if (shape == REPEATED || shape == REPEATED_WITH_INDEX)
+        return 0;
+    testing_support::EncodedStream smallest = encode_smallest(input);
     if (smallest.bytes_written != static_cast<std::int64_t>(smallest.stream.size()) ||
         check_tokens(smallest.stream, 16384) != smallest.stream.size() ||
         smallest.stream.size() > stream.size())
