@@ -25,9 +25,9 @@ mkdir -p "$build/findings" "$build/corpus/unpack" "$build/logs"
 
 # Round-trip inputs may exceed one 16 KB window even before they are
 # stretched (see fuzz/roundtrip_fuzzer.cpp).
-declare -A max_len=([decode]=4096 [roundtrip]=32768 [unpack]=4096)
+declare -A max_len=([decode]=4096 [roundtrip]=32768 [unpack]=4096 [loader]=4096)
 failed=0
-for target in decode roundtrip unpack; do
+for target in decode roundtrip unpack loader; do
   log="$build/logs/$target.log"
   if "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len="${max_len[$target]}" \
       -timeout=30 -print_final_stats=1 -artifact_prefix="$build/findings/${target}-" \
