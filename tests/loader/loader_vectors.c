@@ -71,10 +71,7 @@ static const struct in_place_case IN_PLACE[] = {
 
 static int failures;
 
-static unsigned digit(char c)
-{
-    return c <= '9' ? (unsigned)(c - '0') : (unsigned)(c - 'A' + 10);
-}
+static unsigned digit(char c) { return c <= '9' ? (unsigned)(c - '0') : (unsigned)(c - 'A' + 10); }
 
 static size_t from_hex(const char* hex, unsigned char* bytes, size_t produced)
 {
@@ -93,8 +90,8 @@ static size_t from_hex(const char* hex, unsigned char* bytes, size_t produced)
     return size;
 }
 
-static void check(const char* what, const char* decoder, int status, size_t produced, const unsigned char* output,
-                  const struct vector* v, const unsigned char* expected)
+static void check(const char* what, const char* decoder, int status, size_t produced,
+                  const unsigned char* output, const struct vector* v, const unsigned char* expected)
 {
     if (status == v->status && produced == v->produced && memcmp(output, expected, produced) == 0)
         return;
@@ -151,8 +148,8 @@ static void run_in_place(const struct in_place_case* c)
     memcpy(buffer + c->offset, stream, size);
     status = lzs_decode_in_place(buffer, c->offset + size, c->offset, size, &produced);
     if (status != c->status || produced != c->produced) {
-        printf("in place at %zu: status %d after %zu bytes, expected %d after %zu\n", c->offset, status, produced,
-               c->status, c->produced);
+        printf("in place at %zu: status %d after %zu bytes, expected %d after %zu\n", c->offset, status,
+               produced, c->status, c->produced);
         failures++;
     }
     if (c->status == LZS_DONE) {
