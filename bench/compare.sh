@@ -14,7 +14,6 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m "${1:-$root/build-bench}")"
 runs="${RUNS:-5}"
-limit=$((4 * 1024 * 1024))  # bytes per real-file corpus entry
 
 for tool in gzip lz4 zstd python3; do
   command -v "$tool" >/dev/null || { echo "compare.sh needs $tool (apt-get install gzip lz4 zstd python3)" >&2; exit 1; }
@@ -26,20 +25,7 @@ cmake --build "$build" -j "$(nproc)" --target lzspack lzspack_plain make_corpus 
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 
-# Real files, in a fixed order so that one machine always builds the same
-# corpus. `head` cuts each pipe short, which its writers may complain of.
-set +o pipefail
-exec 3>&2 2>/dev/null
-find /usr/share/common-licenses /usr/share/doc -type f \( -name '*copyright*' -o -path '*common-licenses*' \) \
-  -not -name '*.gz' -print0 | sort -z | xargs -0 cat | head -c "$limit" > "$corpus/prose"
-find /usr/bin /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -size +100k -print0 | sort -z |
-  xargs -0 file -N | grep -E 'ELF 64-bit' | cut -d: -f1 | head -n 40 | xargs cat | head -c "$limit" > "$corpus/executables"
-find /usr/include -type f -name '*.h' -print0 | sort -z | xargs -0 cat | head -c "$limit" > "$corpus/c_headers"
-(cd /usr/share && tar --sort=name --mtime=@0 --owner=0 --group=0 --numeric-owner -cf - doc 2>/dev/null) |
-  head -c "$limit" > "$corpus/tar_of_small_files"
-exec 2>&3 3>&-
-set -o pipefail
-"$build/bench/make_corpus" "$corpus"
+bash "$root/bench/build_corpus.sh" "$build" "$corpus"
 
 python3 - "$corpus" "$build" "$runs" <<'PY'
 import os, resource, subprocess, sys

@@ -2,10 +2,13 @@
 // them reach every token class, the window's edges and the decoder's
 // failures, so a short fuzz run starts from the interesting places.
 //
-//   make_seed_corpus DIR   writes DIR/decode/seed-* and DIR/roundtrip/seed-*
+//   make_seed_corpus DIR   writes DIR/decode/seed-*, DIR/roundtrip/seed-*
+//                          and DIR/loader/seed-*
 //
 // Decode seeds are two capacity bytes and a stream (see decode_fuzzer.cpp);
-// round-trip seeds are a shape byte and data (see roundtrip_fuzzer.cpp).
+// round-trip seeds are a shape byte and data (see roundtrip_fuzzer.cpp);
+// loader seeds a mode byte, two bytes and data or a stream (see
+// loader_fuzzer.cpp).
 #include "tests/support/memory_codec.h"
 #include "tests/support/synthetic_inputs.h"
 
@@ -95,6 +98,12 @@ private:
     int count_ = 0;
 };
 
+Bytes joined(Bytes first, const Bytes& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 Bytes decode_seed(std::size_t capacity, const Bytes& stream)
 {
     Bytes seed = {static_cast<std::uint8_t>(capacity), static_cast<std::uint8_t>(capacity >> 8)};
@@ -145,6 +154,7 @@ int main(int argc, char** argv)
     std::filesystem::path dir = argv[1];
     SeedWriter decode(dir / "decode");
     SeedWriter roundtrip(dir / "roundtrip");
+    SeedWriter loader(dir / "loader");
 
     for (const Bytes& sample : samples()) {
         Bytes stream = testing_support::encode_bytes(sample.data(), sample.size()).stream;
@@ -153,12 +163,22 @@ int main(int argc, char** argv)
             decode.add(decode_seed(sample.size() - 1, stream));  // one byte short: an over-run
         if (sample.size() < ROUNDTRIP_MAX_LEN)
             roundtrip.add(roundtrip_seed(AS_IT_IS, sample));
+        if (sample.size() <= 4096) {
+            // As encoded, in the smallest stream, damaged, and one byte short.
+            for (unsigned mode : {0u, 8u, 2u, 4u})
+                loader.add(joined(
+                    {static_cast<std::uint8_t>(mode), static_cast<std::uint8_t>(sample.size() / 3), 0x41},
+                    sample));
+        }
     }
     // Streams the encoder never writes: a match before the start, a stream
     // cut inside a token and one without its end mark.
     decode.add(decode_seed(4, {0x00, 0x80, 0x00, 0xFF}));
     decode.add(decode_seed(8, {0x01, 0x00, 0x00}));
     decode.add(decode_seed(8, {0x00, 0x61, 0x62}));
+    for (const Bytes& stream :
+         {Bytes{0x00, 0x80, 0x00, 0xFF}, Bytes{0x01, 0x00, 0x00}, Bytes{0x00, 0x61, 0x62}})
+        loader.add(joined({1, 8, 0}, stream));
 
     for (std::uint8_t shape : {REPEATED, REPEATED_WITH_INDEX}) {
         roundtrip.add(stretched_seed(shape, 0x0800, text("abc")));

@@ -123,6 +123,8 @@ int main(int argc, char** argv)
 
     Bytes image = read_image(input, options.infile, kind);
     std::uint64_t packed = image.size();
+    // Kept for the in-place margins, which -v prints.
+    Bytes kept = options.verbose ? image : Bytes{};
     codec::DecodeStats stats = {};
     Bytes data = unpack(std::move(image), kind, options.infile, stats);
     write_output(outfile, data, input, options.force);
@@ -132,6 +134,7 @@ int main(int argc, char** argv)
     if (options.verbose) {
         std::fputs(format_statistics(stats).c_str(), stdout);
         std::fputs(format_fit(kind, packed).c_str(), stdout);
+        std::fputs(format_in_place(kind, std::move(kept)).c_str(), stdout);
     }
     toolrt::finish_run(toolrt::EXIT_OK);
 }

@@ -21,8 +21,9 @@ inline constexpr char MSG_CANT_UNPACK[] = "Can't unpack %s: %s\n";
 // On stdout, for --help, after the usage line.
 inline constexpr char HELP_TEXT[] =
     "Unpacks an image of the tool chain and writes the original bytes.\n"
-    "  -v       also print the token statistics of the stream and, for a .lzs\n"
-    "           or zq_app.bin, whether it fits the image it is scrambled into\n"
+    "  -v       also print the token statistics of the stream, for a .lzs or\n"
+    "           zq_app.bin whether it fits the image it is scrambled into, and\n"
+    "           the in-place margins S and D of the stream and of the file\n"
     "  -f       replace an existing output file\n"
     "  -t KIND  the kind of image, instead of the one its name tells:\n"
     "           lzs (x.lzs), app (zq_app.bin), app2 (zq_app2.bin), pak (chkps.pak)\n"

@@ -1,12 +1,16 @@
 // The report line and the token statistics (formats in report.h).
 #include "lzsunpack/report.h"
 
+#include "codec/in_place_margin.h"
 #include "codec/token_stream.h"
+#include "lzsunpack/unscramble.h"
+#include "scramble/image.h"
 #include "toolrt/format.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 
 namespace lzsunpack {
 namespace {
@@ -84,6 +88,21 @@ std::string format_fit(ImageKind kind, std::uint64_t packed)
     return toolrt::format_text("  does not fit %s: %" PRIu64 " bytes, %" PRIu64 " more than the %" PRIu64
                                "-byte image\n",
                                image.fixed_name, packed, packed - size, size);
+}
+
+std::string format_in_place(ImageKind kind, std::vector<std::uint8_t> image)
+{
+    const KindInfo& info = kind_info(kind);
+    std::size_t words = info.count_word != NO_WORD ? scramble::get_word(image, info.count_word) : 0;
+    toggle_scramble(image, info.scramble, words);
+    std::optional<codec::InPlaceMargin> stream =
+        codec::in_place_margin(image.data() + info.stream_offset, image.size() - info.stream_offset);
+    if (!stream)
+        return "";
+    codec::InPlaceMargin file = codec::file_in_place_margin(*stream, info.stream_offset, image.size());
+    return toolrt::format_text("  in place, token stream: S %zu, D %zu\n"
+                               "  in place, whole file:   S %zu, D %zu\n",
+                               stream->offset, stream->end_margin, file.offset, file.end_margin);
 }
 
 }  // namespace lzsunpack

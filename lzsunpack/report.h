@@ -10,6 +10,10 @@
 // zq_app2.bin), whether the file fits that image:
 //   "  fits chkps.pak: 2748 of 3600 bytes, 852 free\n"
 //   "  does not fit chkps.pak: 3712 bytes, 112 more than the 3600-byte image\n"
+// and the in-place margins (codec/in_place_margin.h) of the token stream and
+// of the whole file as a loader loads it, header words read first:
+//   "  in place, token stream: S 1234, D 56\n"
+//   "  in place, whole file:   S 1226, D 56\n"
 #pragma once
 
 #include "codec/decoder.h"
@@ -17,6 +21,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lzsunpack {
 
@@ -26,5 +31,8 @@ std::string format_statistics(const codec::DecodeStats& stats);
 
 // The fit line for a file of `packed` bytes; empty for the scrambled kinds.
 std::string format_fit(ImageKind kind, std::uint64_t packed);
+
+// The in-place lines for `image`, an image of `kind` that unpacks.
+std::string format_in_place(ImageKind kind, std::vector<std::uint8_t> image);
 
 }  // namespace lzsunpack

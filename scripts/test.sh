@@ -6,6 +6,8 @@
 #   - format: the C++ layout (.clang-format);
 #   - plain: the plain build (warnings are errors) and all its tests;
 #   - tidy: clang-tidy's checks (.clang-tidy) over the programs' sources;
+#   - loader: loader/ built freestanding for x86-64, 32-bit x86 and Thumb-2
+#     (warnings are errors) and its vectors run on the x86 builds;
 #   - fuzz: each fuzz target for 30 s (clang, libFuzzer);
 #   - sanitize: the AddressSanitizer and UndefinedBehaviorSanitizer build
 #     (warnings are errors) and all its tests.
@@ -56,6 +58,8 @@ if ! $quick; then
     "command clang-format:clang-format"
     "command run-clang-tidy:clang-tidy"
     "command shellcheck:shellcheck"
+    "package gcc-multilib:gcc-multilib"            # loader/ for 32-bit x86
+    "command arm-none-eabi-gcc:gcc-arm-none-eabi"  # loader/ for Thumb-2
   )
   # The Windows cross build and its run under Wine add theirs here.
   prerequisites+=("command x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix" "command wine:wine" "package wine64:wine64" "package googletest:googletest")
@@ -207,6 +211,21 @@ stage_sanitize() { build_and_test sanitize; }
 
 stage_tidy() { check_files "$logs/tidy.log" bash scripts/check-tidy.sh build; }
 
+# loader/ freestanding for its three targets (scripts/check-loader.sh).
+stage_loader() {
+  local output
+  output=$(bash scripts/check-loader.sh 2>&1)
+  grep -v -E '^ok: |^[0-9]+ passed, [0-9]+ failed$' <<<"$output"
+  if [[ $output =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    passed=${BASH_REMATCH[1]}
+    failed=${BASH_REMATCH[2]}
+  else
+    failed=1
+  fi
+  skipped=$(grep -c '^skipped: ' <<<"$output")
+  if ((failed)); then reruns+=("bash scripts/check-loader.sh"); fi
+}
+
 # Each target in fuzz/ (NAME_fuzzer.cpp) for 30 s; scripts/fuzz.sh prints a
 # line per target, with its runs, and how to replay an input that crashed it.
 stage_fuzz() {
@@ -242,6 +261,7 @@ else
   run_stage format files files stage_format
   run_stage plain tests tests stage_plain
   run_stage tidy files files stage_tidy
+  run_stage loader tests checks stage_loader
   run_stage fuzz tests targets stage_fuzz
   run_stage sanitize tests tests stage_sanitize
   run_stage windows tests tests stage_windows

@@ -1,6 +1,7 @@
 // lzsunpack as a user runs it: each image the chain writes, made by the real
 // packers and scramblers, unpacked back to the bytes it came from; damaged
 // images refused without a trace; outputs named, and never lost.
+#include "codec/in_place_margin.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scramble_model.h"
 #include "tests/support/scratch_dir.h"
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -293,8 +295,56 @@ TEST(Lzsunpack, PrintsTheTokenStatisticsWithV)
                           "  match near        0 tokens        0 bytes\n"
                           "  match far         0 tokens        0 bytes\n"
                           "  mean match length 3.00, distance 1.00\n"
-                          "  fits chkps.pak: 14 of 3600 bytes, 3586 free\n");
+                          "  fits chkps.pak: 14 of 3600 bytes, 3586 free\n"
+                          "  in place, token stream: S 0, D 1\n"
+                          "  in place, whole file:   S 0, D 9\n");
     EXPECT_EQ(dir.read("s"), from_hex("61 61 61 61 E9"));
+}
+
+// What -v says of the stream in each image: S and D of codec::in_place_margin
+// for the stream (the same in a scrambled image as in the file it was made
+// from), and for the whole file with its header words before the stream.
+TEST(Lzsunpack, PrintsTheInPlaceMarginsOfEveryImageWithV)
+{
+    Bytes data = testing_support::mutated_phrase(3000, "the loader reads in place ", 300, 6);
+    ScratchDir dir;
+    dir.write("chkps.x", data);
+    dir.write("app.exe", executable(data));
+    for (auto [program, args] :
+         std::vector<std::pair<const char*, std::vector<std::string>>>{{LZSPACK_PATH, {"chkps.x"}},
+                                                                       {CHKPAK_PATH, {}},
+                                                                       {APPPACK_PATH, {"app.exe"}},
+                                                                       {APPSCRAMBLE_PATH, {}}})
+        ASSERT_EQ(run(program, dir, args).status, 0) << program;
+
+    struct Case {
+        const char* image;
+        const char* packed;  // the unscrambled file the stream comes from
+        std::size_t stream_offset;
+    } cases[] = {{"chkps.lzs", "chkps.lzs", 8},
+                 {"chkps.pak", "chkps.lzs", 8},
+                 {"zq_app.bin", "zq_app.bin", 4},
+                 {"zq_app2.bin", "zq_app.bin", 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.image);
+        Bytes packed = dir.read(c.packed);
+        std::optional<codec::InPlaceMargin> margin =
+            codec::in_place_margin(packed.data() + c.stream_offset, packed.size() - c.stream_offset);
+        ASSERT_TRUE(margin);
+        ASSERT_GT(margin->offset, c.stream_offset);  // so that the header words count
+        std::size_t file_size = dir.read(c.image).size();
+        std::size_t file_offset = margin->offset - c.stream_offset;
+        char expected[200];
+        std::snprintf(expected, sizeof expected,
+                      "  in place, token stream: S %zu, D %zu\n  in place, whole file:   S %zu, D %zu\n",
+                      margin->offset, margin->offset + margin->stream_size - data.size(), file_offset,
+                      file_offset + file_size - data.size());
+        RunResult result = lzsunpack(dir, {"-v", "-f", c.image});
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::size_t at = result.out.find("  in place");
+        ASSERT_NE(at, std::string::npos) << result.out;
+        EXPECT_EQ(result.out.substr(at), expected);
+    }
 }
 
 TEST(Lzsunpack, SaysWithVThatAZqAppBinDoesNotFitTheApplicationImage)
@@ -310,9 +360,11 @@ TEST(Lzsunpack, SaysWithVThatAZqAppBinDoesNotFitTheApplicationImage)
     dir.write("zq_app.bin", app);
     RunResult result = lzsunpack(dir, {"-v", "zq_app.bin"});
     EXPECT_EQ(result.status, 0) << result.err;
-    std::string out = result.out;
-    EXPECT_EQ(out.substr(out.rfind("  ")),
-              "  does not fit zq_app2.bin: 205206 bytes, 406 more than the 204800-byte image\n");
+    EXPECT_NE(
+        result.out.find("\n  does not fit zq_app2.bin: 205206 bytes, 406 more than the 204800-byte image\n"
+                        "  in place"),
+        std::string::npos)
+        << result.out;
 }
 
 TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)
