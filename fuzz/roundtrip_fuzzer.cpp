@@ -3,7 +3,8 @@
 // byte, every match has a distance of 1 to 16383 and a length of 3 to 260
 // (a MATCH_NEAR never 12), the stream decodes back to the input exactly, and
 // it is byte for byte the stream of the first, plain encoder, which the
-// tuned one must never depart from.
+// tuned one must never depart from. The cost map of both streams charges
+// every stream byte to the output, exactly.
 //
 // Input: a shape byte, then the data. libFuzzer's inputs are short and
 // would never slide the 16 KB window, so two shapes stretch the data:
@@ -15,6 +16,7 @@
 // The shape byte divided by 3 also picks the search: the encoder's own
 // choice, the plain chains throughout, or the prefix chains from the first
 // byte, so that every path meets every input.
+#include "codec/byte_costs.h"
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
@@ -104,6 +106,19 @@ void check_decodes_to(const testing_support::Bytes& stream, const testing_suppor
         std::abort();
 }
 
+// Aborts unless the ranges of `stream`'s cost map cover `input_size` bytes
+// and add up to exactly its size.
+void check_costs(const testing_support::Bytes& stream, std::size_t input_size)
+{
+    codec::CostMap map = codec::map_costs(stream.data(), stream.size(), 1 + input_size % 97);
+    std::uint64_t units = 0;
+    for (const codec::RangeCost& range : map.ranges)
+        units += range.units;
+    if (!map.well_formed || map.output_size != input_size ||
+        units != codec::COST_UNITS_PER_BYTE * stream.size())
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -120,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         stream)
         std::abort();
     check_decodes_to(stream, input);
+    check_costs(stream, input.size());
 
     testing_support::EncodedStream smallest =
         testing_support::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
@@ -128,5 +144,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         smallest.stream.size() > stream.size())
         std::abort();
     check_decodes_to(smallest.stream, input);
+    check_costs(smallest.stream, input.size());
     return 0;
 }
