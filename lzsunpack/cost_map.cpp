@@ -151,14 +151,20 @@ std::string percentage(std::uint64_t part, std::uint64_t whole)
     return whole == 0 ? "-" : fixed_point(part * 100, whole, 10, 1);
 }
 
+std::string ranges_of(const MapView& map)
+{
+    std::size_t count = map.rows.size();
+    return toolrt::format_text("%zu range%s of %" PRIu64 " byte%s", count, count == 1 ? "" : "s",
+                               map.range_bytes, map.range_bytes == 1 ? "" : "s");
+}
+
 std::string format_map(const ImageFacts& facts)
 {
     std::string text;
     if (facts.map) {
         const MapView& map = *facts.map;
-        text +=
-            toolrt::format_text("  cost map: %" PRIu64 " stream bytes in %zu ranges of %" PRIu64 " bytes\n",
-                                map.costs.stream_size, map.rows.size(), map.range_bytes);
+        text += toolrt::format_text("  cost map: %" PRIu64 " stream bytes in %s\n", map.costs.stream_size,
+                                    ranges_of(map).c_str());
         // One table for both lists, so that their columns line up too.
         Table table;
         auto add = [&table](MapRow row) {

@@ -5,7 +5,7 @@
 // disagree.
 //
 // The --map table, after the report line (and the -v lines):
-//   "  cost map: %d stream bytes in %d ranges of %d bytes\n"
+//   "  cost map: %d stream bytes in %d ranges of %d bytes\n" (1 range, 1 byte)
 //   a table of offset, length, packed (stream bytes, exact to the eighth),
 //   per byte (packed bytes per original byte) and literals (the part of
 //   the packed bytes that literals cost), one row per range and a total;
@@ -78,6 +78,9 @@ ImageFacts gather_facts(const std::string& name, ImageKind kind, std::uint64_t p
 std::string packed_bytes(std::uint64_t units);
 std::string per_byte(std::uint64_t units, std::uint64_t bytes);
 std::string percentage(std::uint64_t part, std::uint64_t whole);
+
+// "64 ranges of 96 bytes", "1 range of 1 byte".
+std::string ranges_of(const MapView& map);
 
 // The --map table and the capacity line, as in the block above.
 std::string format_map(const ImageFacts& facts);

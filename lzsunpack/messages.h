@@ -30,9 +30,9 @@ inline constexpr char HELP_TEXT[] =
     "           lzs (x.lzs), app (zq_app.bin), app2 (zq_app2.bin), pak (chkps.pak)\n"
     "  --map    after the report, the stream bytes each of 64 ranges of the\n"
     "           original cost, the five costliest, and the image's capacity\n"
-    "  --map=BYTES      the same with BYTES bytes per range\n"
-    "  --svg FILE, --map=FILE.svg   the map as a picture, written to FILE\n"
-    "  --json   the report as one JSON object instead of the text\n"
+    "  --map=BYTES  the same with BYTES bytes of the original per range\n"
+    "  --svg FILE   the map as a picture in FILE (also --map=FILE.svg)\n"
+    "  --json   the report as one JSON object on stdout instead of the text\n"
     "Without outfile the output is the file's name with its extension replaced:\n"
     "x.lzs -> x, zq_app.bin -> zq_app.body, zq_app2.bin -> zq_app2.body,\n"
     "chkps.pak -> chkps.unpak.\n";

@@ -20,7 +20,8 @@ constexpr double PLOT_TOP = 84;
 constexpr double PLOT_WIDTH = SVG_WIDTH - PLOT_LEFT - 30;
 constexpr double PLOT_HEIGHT = SVG_HEIGHT - PLOT_TOP - 76;
 constexpr double PLOT_BOTTOM = PLOT_TOP + PLOT_HEIGHT;
-constexpr int TICKS = 5;  // about this many steps on each axis
+constexpr int Y_TICKS = 5;  // about this many steps up the axis
+constexpr int X_TICKS = 8;  // and along it, which is wider
 
 constexpr char LITERAL_COLOUR[] = "#c2410c";
 constexpr char MATCH_COLOUR[] = "#93c5fd";
@@ -32,10 +33,10 @@ constexpr double UNITS = codec::COST_UNITS_PER_BYTE;
 constexpr char HALO[] = " paint-order=\"stroke\" stroke=\"#ffffff\" stroke-width=\"3\"";
 
 // A step of 1, 2 or 5 times a power of ten that splits `span` into about
-// TICKS steps.
-double tick_step(double span)
+// `ticks` steps.
+double tick_step(double span, int ticks)
 {
-    double rough = span / TICKS;
+    double rough = span / ticks;
     double power = std::pow(10.0, std::floor(std::log10(rough)));
     for (double factor : {1.0, 2.0, 5.0})
         if (factor * power >= rough)
@@ -86,7 +87,7 @@ std::string axes(const Scale& scale)
         svg += line(PLOT_LEFT, y, PLOT_LEFT + PLOT_WIDTH, y, "#e5e7eb");
         svg += text(PLOT_LEFT - 6, y + 4, number_text(value, scale.y_step), "end");
     }
-    double x_step = std::max(1.0, tick_step(scale.bytes));
+    double x_step = std::max(1.0, tick_step(scale.bytes, X_TICKS));
     for (double offset = 0; offset <= scale.bytes + x_step / 2 && offset <= scale.bytes; offset += x_step) {
         double x = scale.x(offset);
         svg += line(x, PLOT_BOTTOM, x, PLOT_BOTTOM + 5, "#111827");
@@ -131,6 +132,32 @@ std::string legend()
            text(x + 205, y, "capacity");
 }
 
+// The mean, and what the image allows, as lines across the plot: a mean
+// under the capacity line fits.
+std::string reference_lines(const ImageFacts& facts, const Scale& scale, double mean, double allowed)
+{
+    std::string svg;
+    double mean_y = scale.y(mean);
+    svg += line(PLOT_LEFT, mean_y, PLOT_LEFT + PLOT_WIDTH, mean_y, MEAN_COLOUR, " stroke-dasharray=\"2 3\"");
+    svg += text(PLOT_LEFT + 6, mean_y - 5, "mean " + facts.map->total.per_byte, "start", 11, HALO);
+    if (!facts.headroom)
+        return svg;
+    const Headroom& room = *facts.headroom;
+    bool over = room.used > room.capacity;
+    std::string label = toolrt::format_text(
+        "%s allows %.3f packed bytes per byte (%" PRIu64 " stream bytes): %" PRIu64 " bytes %s", room.image,
+        allowed, room.stream_room, over ? room.used - room.capacity : room.capacity - room.used,
+        over ? "over" : "free");
+    std::string colour = toolrt::format_text(" fill=\"%s\"%s", CAPACITY_COLOUR, HALO);
+    if (allowed > scale.top)
+        return svg + text(PLOT_LEFT + PLOT_WIDTH - 4, PLOT_TOP + 14, label + " (above the plot)", "end", 12,
+                          colour.c_str());
+    double y = scale.y(allowed);
+    svg += line(PLOT_LEFT, y, PLOT_LEFT + PLOT_WIDTH, y, CAPACITY_COLOUR,
+                " stroke-width=\"2\" stroke-dasharray=\"6 4\"");
+    return svg + text(PLOT_LEFT + PLOT_WIDTH - 4, y - 6, label, "end", 12, colour.c_str());
+}
+
 }  // namespace
 
 std::string format_svg(const ImageFacts& facts)
@@ -142,11 +169,12 @@ std::string format_svg(const ImageFacts& facts)
         if (range.length != 0)
             highest = std::max(highest, static_cast<double>(range.units) /
                                             (UNITS * static_cast<double>(range.length)));
-    double mean = static_cast<double>(map.costs.stream_size) / bytes;
-    double allowed = facts.headroom ? static_cast<double>(facts.headroom->stream_room) / bytes : 0;
+    double mean = facts.unpacked == 0 ? 0 : static_cast<double>(map.costs.stream_size) / bytes;
+    double allowed =
+        facts.headroom && facts.unpacked != 0 ? static_cast<double>(facts.headroom->stream_room) / bytes : 0;
     // The capacity line stays in view unless it lies far above every bar.
     double top = std::max({highest, mean, allowed <= 2 * std::max(highest, 0.5) ? allowed : 0.0, 0.1});
-    double step = tick_step(top);
+    double step = tick_step(top, Y_TICKS);
     Scale scale{bytes, std::ceil(top / step * 1.0001) * step, step};
 
     std::string title =
@@ -154,9 +182,7 @@ std::string format_svg(const ImageFacts& facts)
                                                    " bytes, %" PRIu64 " of them the token stream",
                                                    kind_info(facts.kind).name, facts.unpacked, facts.packed,
                                                    facts.stream);
-    std::string subtitle =
-        toolrt::format_text("%zu ranges of %" PRIu64 " bytes; mean %s packed bytes per byte", map.rows.size(),
-                            map.range_bytes, map.rows.empty() ? "-" : map.total.per_byte.c_str());
+    std::string subtitle = ranges_of(map) + "; mean " + map.total.per_byte + " packed bytes per byte";
     std::string svg = toolrt::format_text(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "
@@ -168,27 +194,12 @@ std::string format_svg(const ImageFacts& facts)
     svg += text(PLOT_LEFT, 46, subtitle, "start", 12);
     svg += axes(scale) + bars(map, scale) + legend();
 
-    double mean_y = scale.y(mean);
-    svg += line(PLOT_LEFT, mean_y, PLOT_LEFT + PLOT_WIDTH, mean_y, MEAN_COLOUR, " stroke-dasharray=\"2 3\"");
-    svg += text(PLOT_LEFT + 6, mean_y - 5, "mean " + map.total.per_byte, "start", 11, HALO);
-    if (facts.headroom) {
-        const Headroom& room = *facts.headroom;
-        std::string label = toolrt::format_text(
-            "%s allows %.3f packed bytes per byte (%" PRIu64 " stream bytes): %" PRIu64 " %s", room.image,
-            allowed, room.stream_room,
-            room.used > room.capacity ? room.used - room.capacity : room.capacity - room.used,
-            room.used > room.capacity ? "bytes over" : "bytes free");
-        if (allowed <= scale.top) {
-            double y = scale.y(allowed);
-            svg += line(PLOT_LEFT, y, PLOT_LEFT + PLOT_WIDTH, y, CAPACITY_COLOUR,
-                        " stroke-width=\"2\" stroke-dasharray=\"6 4\"");
-            svg += text(PLOT_LEFT + PLOT_WIDTH - 4, y - 6, label, "end", 12,
-                        toolrt::format_text(" fill=\"%s\"%s", CAPACITY_COLOUR, HALO).c_str());
-        } else {
-            svg += text(PLOT_LEFT + PLOT_WIDTH - 4, PLOT_TOP + 14, label + " (above the plot)", "end", 12,
-                        toolrt::format_text(" fill=\"%s\"%s", CAPACITY_COLOUR, HALO).c_str());
-        }
-    }
+    if (facts.unpacked == 0)
+        svg += text(PLOT_LEFT + PLOT_WIDTH / 2, PLOT_TOP + PLOT_HEIGHT / 2,
+                    toolrt::format_text("the original is empty: its stream is the end mark alone"), "middle",
+                    14);
+    else
+        svg += reference_lines(facts, scale, mean, allowed);
     return svg + "</svg>\n";
 }
 

@@ -37,6 +37,9 @@ prerequisites=(
   "command clang-format:clang-format"
   "command run-clang-tidy:clang-tidy"
   "command shellcheck:shellcheck"
+  "command xmllint:libxml2-utils"         # lzsunpack's cost-map picture must be well formed
+  "command rsvg-convert:librsvg2-bin"     # ... and render at its size
+  "command python3:python3"               # lzsunpack --json must parse
 )
 # The Windows cross build and its run under Wine add theirs here.
 prerequisites+=("command x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix" "command wine:wine" "package wine64:wine64" "package googletest:googletest")
