@@ -13,8 +13,10 @@ namespace lzsunpack {
 namespace {
 
 constexpr std::uint64_t UNITS = codec::COST_UNITS_PER_BYTE;
-constexpr std::uint64_t EIGHTH_IN_THOUSANDTHS = 1000 / UNITS;  // 0.125: an eighth prints exactly
-static_assert(EIGHTH_IN_THOUSANDTHS * UNITS == 1000, "an eighth of a byte prints in three decimals");
+constexpr std::uint64_t THOUSANDTHS = 1000;  // three decimals
+constexpr std::uint64_t TENTHS = 10;
+constexpr std::uint64_t EIGHTH_IN_THOUSANDTHS = THOUSANDTHS / UNITS;  // 0.125: an eighth prints exactly
+static_assert(EIGHTH_IN_THOUSANDTHS * UNITS == THOUSANDTHS, "an eighth of a byte prints in three decimals");
 
 // `numerator` / `denominator` rounded half up, in units of 1 / `scale`,
 // printed with `decimals` decimals.
@@ -143,18 +145,18 @@ std::string packed_bytes(std::uint64_t units)
 
 std::string per_byte(std::uint64_t units, std::uint64_t bytes)
 {
-    return bytes == 0 ? "-" : fixed_point(units, bytes * UNITS, 1000, 3);
+    return bytes == 0 ? "-" : fixed_point(units, bytes * UNITS, THOUSANDTHS, 3);
 }
 
 std::string percentage(std::uint64_t part, std::uint64_t whole)
 {
-    return whole == 0 ? "-" : fixed_point(part * 100, whole, 10, 1);
+    return whole == 0 ? "-" : fixed_point(part * 100, whole, TENTHS, 1);
 }
 
 std::string ranges_of(const MapView& map)
 {
-    std::size_t count = map.rows.size();
-    return toolrt::format_text("%zu range%s of %" PRIu64 " byte%s", count, count == 1 ? "" : "s",
+    std::uint64_t count = map.rows.size();
+    return toolrt::format_text("%" PRIu64 " range%s of %" PRIu64 " byte%s", count, count == 1 ? "" : "s",
                                map.range_bytes, map.range_bytes == 1 ? "" : "s");
 }
 

@@ -1,6 +1,8 @@
 // Drawing the cost map (see svg_map.h). Bars are placed in the original's
 // byte offsets scaled to the plot's width, so ranges of any count and size
 // share one layout; ranges thinner than a pixel simply merge on screen.
+// Colours and type live in the picture's own stylesheet, the layout in the
+// constants below.
 #include "lzsunpack/svg_map.h"
 
 #include "lzsunpack/text_escape.h"
@@ -13,62 +15,105 @@
 namespace lzsunpack {
 namespace {
 
-// The plot's box inside the picture: room for the title above, the tick
-// labels and axis names left and below.
+// In pixels. The plot's box leaves room for the title and the legend above,
+// the tick labels and the axes' names left and below.
 constexpr double PLOT_LEFT = 80;
 constexpr double PLOT_TOP = 84;
-constexpr double PLOT_WIDTH = SVG_WIDTH - PLOT_LEFT - 30;
-constexpr double PLOT_HEIGHT = SVG_HEIGHT - PLOT_TOP - 76;
+constexpr double PLOT_RIGHT_MARGIN = 30;
+constexpr double PLOT_BOTTOM_MARGIN = 76;
+constexpr double PLOT_WIDTH = SVG_WIDTH - PLOT_LEFT - PLOT_RIGHT_MARGIN;
+constexpr double PLOT_HEIGHT = SVG_HEIGHT - PLOT_TOP - PLOT_BOTTOM_MARGIN;
+constexpr double PLOT_RIGHT = PLOT_LEFT + PLOT_WIDTH;
 constexpr double PLOT_BOTTOM = PLOT_TOP + PLOT_HEIGHT;
+constexpr double TITLE_BASELINE = 26;
+constexpr double SUBTITLE_BASELINE = 46;
+constexpr double LEGEND_BASELINE = PLOT_TOP - 22;
+constexpr double TICK_LENGTH = 5;
+constexpr double LABEL_GAP = 6;        // between a label and what it names
+constexpr double HALF_CAP_HEIGHT = 4;  // centres a 12-pixel label on its tick
+constexpr double X_LABEL_BASELINE = PLOT_BOTTOM + 19;
+constexpr double X_NAME_BASELINE = PLOT_BOTTOM + 42;
+constexpr double Y_NAME_CENTRE = 20;  // the rotated name of the vertical axis
+constexpr double TOP_NOTE_BASELINE = PLOT_TOP + 14;
+constexpr double SWATCH = 12;       // a legend's coloured square
+constexpr double SWATCH_RISE = 10;  // its top above the baseline
+constexpr double DASH_LENGTH = 20;  // the legend's sample of a line
+constexpr double DASH_RISE = 4;
+
+// One entry of the legend, placed from the legend's left end.
+struct LegendEntry {
+    double at;
+    const char* swatch_class;  // a square of this class, or nullptr for a line
+    const char* label;
+};
+constexpr double LEGEND_WIDTH = 250;
+constexpr LegendEntry LEGEND[] = {
+    {0, "literal", "literals"},
+    {85, "match", "matches"},
+    {180, nullptr, "capacity"},
+};
+
 constexpr int Y_TICKS = 5;  // about this many steps up the axis
 constexpr int X_TICKS = 8;  // and along it, which is wider
+constexpr double DECIMAL = 10;
+constexpr double LOG_SLACK = 1e-9;         // so that a step of exactly 0.1 needs one decimal
+constexpr double ROUNDING_SLACK = 1.0001;  // so that a top on a step stays that step
+constexpr double LEAST_TOP = 0.1;          // packed bytes per byte, for a map of runs only
 
-constexpr char LITERAL_COLOUR[] = "#c2410c";
-constexpr char MATCH_COLOUR[] = "#93c5fd";
-constexpr char CAPACITY_COLOUR[] = "#b91c1c";
-constexpr char MEAN_COLOUR[] = "#374151";
+constexpr char STYLE[] = "<style>\n"
+                         "text { font-family: sans-serif; font-size: 12px; fill: #111827 }\n"
+                         ".title { font-size: 15px; font-weight: bold }\n"
+                         ".name { font-size: 13px }\n"
+                         ".small { font-size: 11px }\n"
+                         ".note { font-size: 14px }\n"
+                         ".halo { paint-order: stroke; stroke: #ffffff; stroke-width: 3px }\n"
+                         ".over { fill: #b91c1c }\n"
+                         ".literal { fill: #c2410c }\n"
+                         ".match { fill: #93c5fd }\n"
+                         ".grid { stroke: #e5e7eb }\n"
+                         ".axis { stroke: #111827 }\n"
+                         ".mean { stroke: #374151; stroke-dasharray: 2 3 }\n"
+                         ".capacity { stroke: #b91c1c; stroke-width: 2px; stroke-dasharray: 6 4 }\n"
+                         "</style>\n";
 
 constexpr double UNITS = codec::COST_UNITS_PER_BYTE;
-// Labels over the bars keep a white edge, so they read on any colour.
-constexpr char HALO[] = " paint-order=\"stroke\" stroke=\"#ffffff\" stroke-width=\"3\"";
 
 // A step of 1, 2 or 5 times a power of ten that splits `span` into about
 // `ticks` steps.
 double tick_step(double span, int ticks)
 {
     double rough = span / ticks;
-    double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double power = std::pow(DECIMAL, std::floor(std::log10(rough)));
     for (double factor : {1.0, 2.0, 5.0})
         if (factor * power >= rough)
             return factor * power;
-    return 10 * power;
+    return DECIMAL * power;
 }
 
+// With as many decimals as the step needs.
 std::string number_text(double value, double step)
 {
-    // As many decimals as the step needs.
-    int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - LOG_SLACK));
     return toolrt::format_text("%.*f", decimals, value);
 }
 
-std::string text(double x, double y, const std::string& content, const char* anchor = "start", int size = 12,
-                 const char* extra = "")
+std::string text(double x, double y, const std::string& content, const char* anchor = "start",
+                 const char* classes = "")
 {
-    return toolrt::format_text(
-        "<text x=\"%.1f\" y=\"%.1f\" font-size=\"%d\" text-anchor=\"%s\"%s>%s</text>\n", x, y, size, anchor,
-        extra, content.c_str());
+    return toolrt::format_text("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"%s\" class=\"%s\">%s</text>\n", x,
+                               y, anchor, classes, content.c_str());
 }
 
-std::string line(double x1, double y1, double x2, double y2, const char* colour, const char* extra = "")
+std::string line(double x1, double y1, double x2, double y2, const char* classes)
 {
-    return toolrt::format_text("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\"%s/>\n",
-                               x1, y1, x2, y2, colour, extra);
+    return toolrt::format_text("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" class=\"%s\"/>\n", x1,
+                               y1, x2, y2, classes);
 }
 
-std::string rect(double x, double y, double width, double height, const char* colour)
+std::string rect(double x, double y, double width, double height, const char* classes)
 {
-    return toolrt::format_text("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"%s\"/>\n",
-                               x, y, width, height, colour);
+    return toolrt::format_text("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" class=\"%s\"/>\n",
+                               x, y, width, height, classes);
 }
 
 struct Scale {
@@ -84,21 +129,23 @@ std::string axes(const Scale& scale)
     std::string svg;
     for (double value = 0; value <= scale.top + scale.y_step / 2; value += scale.y_step) {
         double y = scale.y(value);
-        svg += line(PLOT_LEFT, y, PLOT_LEFT + PLOT_WIDTH, y, "#e5e7eb");
-        svg += text(PLOT_LEFT - 6, y + 4, number_text(value, scale.y_step), "end");
+        svg += line(PLOT_LEFT, y, PLOT_RIGHT, y, "grid");
+        svg += text(PLOT_LEFT - LABEL_GAP, y + HALF_CAP_HEIGHT, number_text(value, scale.y_step), "end");
     }
     double x_step = std::max(1.0, tick_step(scale.bytes, X_TICKS));
-    for (double offset = 0; offset <= scale.bytes + x_step / 2 && offset <= scale.bytes; offset += x_step) {
+    for (double offset = 0; offset <= scale.bytes; offset += x_step) {
         double x = scale.x(offset);
-        svg += line(x, PLOT_BOTTOM, x, PLOT_BOTTOM + 5, "#111827");
-        svg += text(x, PLOT_BOTTOM + 19, number_text(offset, 1), "middle");
+        svg += line(x, PLOT_BOTTOM, x, PLOT_BOTTOM + TICK_LENGTH, "axis");
+        svg += text(x, X_LABEL_BASELINE, number_text(offset, 1), "middle");
     }
-    svg += line(PLOT_LEFT, PLOT_BOTTOM, PLOT_LEFT + PLOT_WIDTH, PLOT_BOTTOM, "#111827");
-    svg += line(PLOT_LEFT, PLOT_TOP, PLOT_LEFT, PLOT_BOTTOM, "#111827");
-    svg += text(PLOT_LEFT + PLOT_WIDTH / 2, PLOT_BOTTOM + 42, "offset in the original (bytes)", "middle", 13);
-    svg += toolrt::format_text("<text x=\"20\" y=\"%.1f\" font-size=\"13\" text-anchor=\"middle\" "
-                               "transform=\"rotate(-90 20 %.1f)\">packed bytes per original byte</text>\n",
-                               PLOT_TOP + PLOT_HEIGHT / 2, PLOT_TOP + PLOT_HEIGHT / 2);
+    svg += line(PLOT_LEFT, PLOT_BOTTOM, PLOT_RIGHT, PLOT_BOTTOM, "axis");
+    svg += line(PLOT_LEFT, PLOT_TOP, PLOT_LEFT, PLOT_BOTTOM, "axis");
+    svg +=
+        text(PLOT_LEFT + PLOT_WIDTH / 2, X_NAME_BASELINE, "offset in the original (bytes)", "middle", "name");
+    double middle = PLOT_TOP + PLOT_HEIGHT / 2;
+    svg += toolrt::format_text("<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\" class=\"name\" "
+                               "transform=\"rotate(-90 %.1f %.1f)\">packed bytes per original byte</text>\n",
+                               Y_NAME_CENTRE, middle, Y_NAME_CENTRE, middle);
     return svg;
 }
 
@@ -114,22 +161,28 @@ std::string bars(const MapView& map, const Scale& scale)
         double literal_top = scale.y(static_cast<double>(range.literal_units) / per_byte_units);
         double top = scale.y(static_cast<double>(range.units) / per_byte_units);
         if (range.units > range.literal_units)
-            svg += rect(x, top, width, literal_top - top, MATCH_COLOUR);
+            svg += rect(x, top, width, literal_top - top, "match");
         if (range.literal_units > 0)
-            svg += rect(x, literal_top, width, PLOT_BOTTOM - literal_top, LITERAL_COLOUR);
+            svg += rect(x, literal_top, width, PLOT_BOTTOM - literal_top, "literal");
     }
     return svg;
 }
 
 std::string legend()
 {
-    double y = PLOT_TOP - 22;
-    double x = PLOT_LEFT + PLOT_WIDTH - 250;
-    return rect(x, y - 10, 12, 12, LITERAL_COLOUR) + text(x + 17, y, "literals") +
-           rect(x + 85, y - 10, 12, 12, MATCH_COLOUR) + text(x + 102, y, "matches") +
-           line(x + 180, y - 4, x + 200, y - 4, CAPACITY_COLOUR,
-                " stroke-width=\"2\" stroke-dasharray=\"6 4\"") +
-           text(x + 205, y, "capacity");
+    std::string svg;
+    double left = PLOT_RIGHT - LEGEND_WIDTH;
+    for (const LegendEntry& entry : LEGEND) {
+        double x = left + entry.at;
+        if (entry.swatch_class != nullptr)
+            svg += rect(x, LEGEND_BASELINE - SWATCH_RISE, SWATCH, SWATCH, entry.swatch_class);
+        else
+            svg += line(x, LEGEND_BASELINE - DASH_RISE, x + DASH_LENGTH, LEGEND_BASELINE - DASH_RISE,
+                        "capacity");
+        double width = entry.swatch_class != nullptr ? SWATCH : DASH_LENGTH;
+        svg += text(x + width + LABEL_GAP, LEGEND_BASELINE, entry.label);
+    }
+    return svg;
 }
 
 // The mean, and what the image allows, as lines across the plot: a mean
@@ -138,8 +191,9 @@ std::string reference_lines(const ImageFacts& facts, const Scale& scale, double 
 {
     std::string svg;
     double mean_y = scale.y(mean);
-    svg += line(PLOT_LEFT, mean_y, PLOT_LEFT + PLOT_WIDTH, mean_y, MEAN_COLOUR, " stroke-dasharray=\"2 3\"");
-    svg += text(PLOT_LEFT + 6, mean_y - 5, "mean " + facts.map->total.per_byte, "start", 11, HALO);
+    svg += line(PLOT_LEFT, mean_y, PLOT_RIGHT, mean_y, "mean");
+    svg += text(PLOT_LEFT + LABEL_GAP, mean_y - LABEL_GAP, "mean " + facts.map->total.per_byte, "start",
+                "small halo");
     if (!facts.headroom)
         return svg;
     const Headroom& room = *facts.headroom;
@@ -148,14 +202,12 @@ std::string reference_lines(const ImageFacts& facts, const Scale& scale, double 
         "%s allows %.3f packed bytes per byte (%" PRIu64 " stream bytes): %" PRIu64 " bytes %s", room.image,
         allowed, room.stream_room, over ? room.used - room.capacity : room.capacity - room.used,
         over ? "over" : "free");
-    std::string colour = toolrt::format_text(" fill=\"%s\"%s", CAPACITY_COLOUR, HALO);
     if (allowed > scale.top)
-        return svg + text(PLOT_LEFT + PLOT_WIDTH - 4, PLOT_TOP + 14, label + " (above the plot)", "end", 12,
-                          colour.c_str());
+        return svg + text(PLOT_RIGHT - LABEL_GAP, TOP_NOTE_BASELINE, label + " (above the plot)", "end",
+                          "over halo");
     double y = scale.y(allowed);
-    svg += line(PLOT_LEFT, y, PLOT_LEFT + PLOT_WIDTH, y, CAPACITY_COLOUR,
-                " stroke-width=\"2\" stroke-dasharray=\"6 4\"");
-    return svg + text(PLOT_LEFT + PLOT_WIDTH - 4, y - 6, label, "end", 12, colour.c_str());
+    svg += line(PLOT_LEFT, y, PLOT_RIGHT, y, "capacity");
+    return svg + text(PLOT_RIGHT - LABEL_GAP, y - LABEL_GAP, label, "end", "over halo");
 }
 
 }  // namespace
@@ -173,9 +225,9 @@ std::string format_svg(const ImageFacts& facts)
     double allowed =
         facts.headroom && facts.unpacked != 0 ? static_cast<double>(facts.headroom->stream_room) / bytes : 0;
     // The capacity line stays in view unless it lies far above every bar.
-    double top = std::max({highest, mean, allowed <= 2 * std::max(highest, 0.5) ? allowed : 0.0, 0.1});
+    double top = std::max({highest, mean, allowed <= 2 * std::max(highest, 0.5) ? allowed : 0.0, LEAST_TOP});
     double step = tick_step(top, Y_TICKS);
-    Scale scale{bytes, std::ceil(top / step * 1.0001) * step, step};
+    Scale scale{bytes, std::ceil(top / step * ROUNDING_SLACK) * step, step};
 
     std::string title =
         xml_text(facts.name) + toolrt::format_text(" (%s): %" PRIu64 " bytes packed into %" PRIu64
@@ -183,21 +235,21 @@ std::string format_svg(const ImageFacts& facts)
                                                    kind_info(facts.kind).name, facts.unpacked, facts.packed,
                                                    facts.stream);
     std::string subtitle = ranges_of(map) + "; mean " + map.total.per_byte + " packed bytes per byte";
-    std::string svg = toolrt::format_text(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "
-        "font-family=\"sans-serif\" fill=\"#111827\">\n",
-        SVG_WIDTH, SVG_HEIGHT, SVG_WIDTH, SVG_HEIGHT);
+    std::string svg =
+        toolrt::format_text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
+                            "viewBox=\"0 0 %d %d\">\n",
+                            SVG_WIDTH, SVG_HEIGHT, SVG_WIDTH, SVG_HEIGHT);
     svg += "<title>Cost map of " + title + "</title>\n";
-    svg += rect(0, 0, SVG_WIDTH, SVG_HEIGHT, "#ffffff");
-    svg += text(PLOT_LEFT, 26, title, "start", 15, " font-weight=\"bold\"");
-    svg += text(PLOT_LEFT, 46, subtitle, "start", 12);
+    svg += STYLE;
+    svg +=
+        toolrt::format_text("<rect width=\"%d\" height=\"%d\" fill=\"#ffffff\"/>\n", SVG_WIDTH, SVG_HEIGHT);
+    svg += text(PLOT_LEFT, TITLE_BASELINE, title, "start", "title");
+    svg += text(PLOT_LEFT, SUBTITLE_BASELINE, subtitle);
     svg += axes(scale) + bars(map, scale) + legend();
-
     if (facts.unpacked == 0)
         svg += text(PLOT_LEFT + PLOT_WIDTH / 2, PLOT_TOP + PLOT_HEIGHT / 2,
-                    toolrt::format_text("the original is empty: its stream is the end mark alone"), "middle",
-                    14);
+                    "the original is empty: its stream is the end mark alone", "middle", "note");
     else
         svg += reference_lines(facts, scale, mean, allowed);
     return svg + "</svg>\n";

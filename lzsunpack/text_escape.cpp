@@ -7,28 +7,48 @@ namespace lzsunpack {
 namespace {
 
 constexpr char REPLACEMENT[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+constexpr unsigned FIRST_PRINTABLE = 0x20;      // below: the control characters
 
-// The length of the valid UTF-8 sequence at text[at], or 0: the shortest
-// form only, no surrogates, nothing above U+10FFFF.
+// The lead bytes of UTF-8 and the lengths of their sequences; the bytes
+// that follow a lead are 0x80-0xBF, but for the leads whose second byte is
+// narrower: no overlong form, no surrogate, nothing above U+10FFFF.
+struct LeadRange {
+    unsigned first, last;
+    std::size_t length;
+    unsigned second_low, second_high;
+};
+constexpr unsigned CONTINUATION_LOW = 0x80;
+constexpr unsigned CONTINUATION_HIGH = 0xBF;
+constexpr LeadRange UTF8_LEADS[] = {
+    {0x00, 0x7F, 1, 0, 0},
+    {0xC2, 0xDF, 2, CONTINUATION_LOW, CONTINUATION_HIGH},
+    {0xE0, 0xE0, 3, 0xA0, CONTINUATION_HIGH},
+    {0xE1, 0xEC, 3, CONTINUATION_LOW, CONTINUATION_HIGH},
+    {0xED, 0xED, 3, CONTINUATION_LOW, 0x9F},
+    {0xEE, 0xEF, 3, CONTINUATION_LOW, CONTINUATION_HIGH},
+    {0xF0, 0xF0, 4, 0x90, CONTINUATION_HIGH},
+    {0xF1, 0xF3, 4, CONTINUATION_LOW, CONTINUATION_HIGH},
+    {0xF4, 0xF4, 4, CONTINUATION_LOW, 0x8F},
+};
+
+// The length of the valid UTF-8 sequence at text[at], or 0.
 std::size_t sequence_length(std::string_view text, std::size_t at)
 {
     auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned lead = byte(at);
-    std::size_t length = lead < 0x80                    ? 1
-                         : lead >= 0xC2 && lead <= 0xDF ? 2
-                         : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                        : 0;
-    if (length == 0 || text.size() - at < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if ((byte(at + i) & 0xC0) != 0x80)
+    for (const LeadRange& lead : UTF8_LEADS) {
+        if (byte(at) < lead.first || byte(at) > lead.last)
+            continue;
+        if (text.size() - at < lead.length)
             return 0;
-    unsigned second = length > 1 ? byte(at + 1) : 0x80;
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
-        return 0;
-    return length;
+        for (std::size_t i = 1; i < lead.length; ++i) {
+            unsigned low = i == 1 ? lead.second_low : CONTINUATION_LOW;
+            unsigned high = i == 1 ? lead.second_high : CONTINUATION_HIGH;
+            if (byte(at + i) < low || byte(at + i) > high)
+                return 0;
+        }
+        return lead.length;
+    }
+    return 0;
 }
 
 // Calls escape(char) for each ASCII character and appends each valid
@@ -58,7 +78,7 @@ std::string json_string(std::string_view text)
                    [](char c) -> std::string {
                        if (c == '"' || c == '\\')
                            return std::string("\\") + c;
-                       if (static_cast<unsigned char>(c) < 0x20)
+                       if (static_cast<unsigned char>(c) < FIRST_PRINTABLE)
                            return toolrt::format_text("\\u%04x", static_cast<unsigned>(c));
                        return std::string(1, c);
                    }) +
@@ -81,7 +101,7 @@ std::string xml_text(std::string_view text)
             return "&apos;";
         default:
             // XML 1.0 allows no control characters but tab, newline and return.
-            return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r'
+            return static_cast<unsigned char>(c) < FIRST_PRINTABLE && c != '\t' && c != '\n' && c != '\r'
                        ? REPLACEMENT
                        : std::string(1, c);
         }
