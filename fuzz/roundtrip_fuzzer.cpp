@@ -3,7 +3,8 @@
 // byte, every match has a distance of 1 to 16383 and a length of 3 to 260
 // (a MATCH_NEAR never 12), the stream decodes back to the input exactly, and
 // it is byte for byte the stream of the first, plain encoder, which the
-// tuned one must never depart from.
+// tuned one must never depart from. The cost map of both streams charges
+// every stream byte to the output, exactly.
 //
 // Input: a shape byte, then the data (at most 4096 bytes: scripts/fuzz.sh).
 // libFuzzer's inputs are short and would never reach across the 16 KB
@@ -27,6 +28,7 @@
 // the inputs are bounded, the streams the encoders read and write are made
 // once for the whole run of the fuzzer, and the memory of the encoders' tables
 // is kept from run to run (kept_blocks.cpp).
+#include "codec/byte_costs.h"
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
@@ -241,6 +243,19 @@ void check_decodes_to(const testing_support::Bytes& stream, const testing_suppor
         std::abort();
 }
 
+// Aborts unless the ranges of `stream`'s cost map cover `input_size` bytes
+// and add up to exactly its size.
+void check_costs(const testing_support::Bytes& stream, std::size_t input_size)
+{
+    codec::CostMap map = codec::map_costs(stream.data(), stream.size(), 1 + input_size % 97);
+    std::uint64_t units = 0;
+    for (const codec::RangeCost& range : map.ranges)
+        units += range.units;
+    if (!map.well_formed || map.output_size != input_size ||
+        units != codec::COST_UNITS_PER_BYTE * stream.size())
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -255,6 +270,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (encode(reference::plain_encode_stream, input).stream != stream)
         std::abort();
     check_decodes_to(stream, input);
+    check_costs(stream, input.size());
 
     Shape shape = shape_of(data, size);
     if (shape == REPEATED || shape == REPEATED_WITH_INDEX)
@@ -265,5 +281,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         smallest.stream.size() > stream.size())
         std::abort();
     check_decodes_to(smallest.stream, input);
+    check_costs(smallest.stream, input.size());
     return 0;
 }

@@ -63,7 +63,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args)
         } else if (arg == "--") {
             flags_ended = true;
         } else if (arg[1] == '-') {
-            line.action = Action::UNKNOWN_FLAG;  // no long options but --help and --version
+            ReportOption read = read_report_option(arg, args, next, line.options.report);
+            if (read == ReportOption::READ)
+                continue;
+            line.action = read == ReportOption::NOT_ONE ? Action::UNKNOWN_FLAG : Action::BAD_REPORT;
             line.flag = arg;
             return line;
         } else if (!read_flags(arg, args, next, line)) {

@@ -2,7 +2,8 @@
 //
 //   lzsunpack [-v] [-f] [-t KIND] [--] file [outfile]
 //
-// (--help and --version, as the only argument, are answered before this.)
+// (--help and --version, as the only argument, are answered before this;
+// the long options of the report are in report_options.h.)
 // Flags come first and may be combined (-vf; -t takes the next argument,
 // also after others: -vt lzs); "--" or the first file ends them, so a file
 // whose name starts with '-' can still be named (`lzsunpack x.lzs -f` writes
@@ -10,6 +11,7 @@
 #pragma once
 
 #include "lzsunpack/image_kind.h"
+#include "lzsunpack/report_options.h"
 
 #include <optional>
 #include <string>
@@ -23,6 +25,7 @@ struct Options {
     std::optional<ImageKind> kind;  // -t: instead of the kind the name tells
     std::string infile;
     std::optional<std::string> outfile;  // derived from infile when absent
+    ReportOptions report;                // --map, --svg, --json
 };
 
 enum class Action {
@@ -31,6 +34,7 @@ enum class Action {
     UNKNOWN_FLAG,  // `flag` holds the one not known, e.g. "-x"
     NO_KIND,       // -t is the last argument
     BAD_KIND,      // -t names no kind; `bad_kind` holds the name
+    BAD_REPORT,    // --map or --svg without what it takes; `flag` holds the argument
 };
 
 struct CommandLine {

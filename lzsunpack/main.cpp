@@ -10,9 +10,12 @@
 // is kept too), and never when it is the input itself. A device or FIFO
 // named as the output is written into, not replaced.
 #include "lzsunpack/command_line.h"
+#include "lzsunpack/cost_map.h"
 #include "lzsunpack/file_names.h"
+#include "lzsunpack/json_report.h"
 #include "lzsunpack/messages.h"
 #include "lzsunpack/report.h"
+#include "lzsunpack/svg_map.h"
 #include "lzsunpack/unpack_image.h"
 #include "platform/files.h"
 #include "toolrt/exit_status.h"
@@ -25,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -49,6 +53,8 @@ Options read_command_line(const std::vector<std::string>& args)
         fail(toolrt::EXIT_USAGE, MSG_NO_KIND);
     case Action::BAD_KIND:
         fail(toolrt::EXIT_USAGE, MSG_BAD_KIND, line.bad_kind.c_str());
+    case Action::BAD_REPORT:
+        fail(toolrt::EXIT_USAGE, MSG_BAD_REPORT, line.flag.c_str());
     }
     return line.options;
 }
@@ -61,15 +67,23 @@ ImageKind choose_kind(const Options& options)
     return *kind;
 }
 
-// The output's name, refused if writing it would lose a file the user has.
-std::string choose_output(const Options& options, ImageKind kind)
+// Refuses `outfile` if writing it would lose a file the user has: early,
+// so that a refused run does no work; the commit checks again.
+void refuse_lost_output(const Options& options, const std::string& outfile)
 {
-    std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
     toolrt::refuse_output_over_input(options.infile.c_str(), outfile.c_str());
-    // Early, so that a refused run does no work; the commit checks again.
     bool written_into = platform::file_kind(outfile.c_str()) == platform::FileKind::SPECIAL;
     if (!options.force && !written_into && platform::name_exists(outfile.c_str()))
         fail(toolrt::EXIT_USAGE, toolrt::MSG_OUTPUT_EXISTS, outfile.c_str());
+}
+
+// The output's name; the picture's too, which is an output like it.
+std::string choose_output(const Options& options, ImageKind kind)
+{
+    std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
+    refuse_lost_output(options, outfile);
+    if (options.report.svg)
+        refuse_lost_output(options, *options.report.svg);
     return outfile;
 }
 
@@ -90,18 +104,21 @@ Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind)
     return image;
 }
 
-Bytes unpack(Bytes image, ImageKind kind, const std::string& infile, codec::DecodeStats& stats)
+// With a map to draw, `stream` gets the image's token stream.
+Bytes unpack(Bytes image, ImageKind kind, const Options& options, codec::DecodeStats& stats, Bytes& stream)
 {
-    UnpackResult result = unpack_image(std::move(image), kind, &stats);
+    const std::string& infile = options.infile;
+    UnpackResult result = unpack_image(std::move(image), kind, &stats, options.report.wants_map());
     if (result.error == UnpackError::NO_MEMORY)
         fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, static_cast<int>(result.found));
     if (result.error != UnpackError::NONE)
         fail(toolrt::EXIT_DATA, MSG_CANT_UNPACK, infile.c_str(), unpack_error_reason(result, kind).c_str());
+    stream = std::move(result.stream);
     return std::move(result.data);
 }
 
 // The output takes the permission bits of `input`, the image.
-void write_output(const std::string& outfile, const Bytes& data, std::FILE* input, bool force)
+void write_output(const std::string& outfile, std::string_view data, std::FILE* input, bool force)
 {
     std::FILE* out = toolrt::temp_output_open(outfile.c_str(), input);
     // fwrite must not see the null buffer of an empty vector.
@@ -126,15 +143,25 @@ int main(int argc, char** argv)
     // Kept for the in-place margins, which -v prints.
     Bytes kept = options.verbose ? image : Bytes{};
     codec::DecodeStats stats = {};
-    Bytes data = unpack(std::move(image), kind, options.infile, stats);
-    write_output(outfile, data, input, options.force);
+    Bytes stream;
+    Bytes data = unpack(std::move(image), kind, options, stats, stream);
+    write_output(outfile, {reinterpret_cast<const char*>(data.data()), data.size()}, input, options.force);
+    ImageFacts facts = gather_facts(options.infile, kind, packed, data.size(), stats, stream, options.report);
+    if (options.report.svg)
+        write_output(*options.report.svg, format_svg(facts), input, options.force);
     std::fclose(input);
 
+    if (options.report.json) {
+        std::fputs(format_json(facts).c_str(), stdout);
+        toolrt::finish_run(toolrt::EXIT_OK);
+    }
     std::fputs(format_report(options.infile.c_str(), kind, packed, data.size()).c_str(), stdout);
     if (options.verbose) {
         std::fputs(format_statistics(stats).c_str(), stdout);
         std::fputs(format_fit(kind, packed).c_str(), stdout);
         std::fputs(format_in_place(kind, std::move(kept)).c_str(), stdout);
     }
+    if (options.report.map_table)
+        std::fputs(format_map(facts).c_str(), stdout);
     toolrt::finish_run(toolrt::EXIT_OK);
 }

@@ -13,6 +13,8 @@ inline constexpr char MSG_UNKNOWN_FLAG[] = "Can't use %s: the flags are -v, -f a
 inline constexpr char MSG_NO_KIND[] = "Can't use -t without a kind: lzs, app, app2 or pak!\n";
 inline constexpr char MSG_BAD_KIND[] =
     "Can't unpack a kind named %s: the kinds are lzs, app, app2 and pak!\n";
+inline constexpr char MSG_BAD_REPORT[] =
+    "Can't use %s: --map takes BYTES per range or FILE.svg, --svg takes FILE!\n";
 inline constexpr char MSG_UNKNOWN_KIND[] = "Can't tell the kind of %s from its name: give it with -t!\n";
 
 // EXIT_DATA: the file, then unpack_error_reason().
@@ -27,6 +29,11 @@ inline constexpr char HELP_TEXT[] =
     "  -f       replace an existing output file\n"
     "  -t KIND  the kind of image, instead of the one its name tells:\n"
     "           lzs (x.lzs), app (zq_app.bin), app2 (zq_app2.bin), pak (chkps.pak)\n"
+    "  --map    after the report, the stream bytes each of 64 ranges of the\n"
+    "           original cost, the five costliest, and the image's capacity\n"
+    "  --map=BYTES  the same with BYTES bytes of the original per range\n"
+    "  --svg FILE   the map as a picture in FILE (also --map=FILE.svg)\n"
+    "  --json   the report as one JSON object on stdout instead of the text\n"
     "Without outfile the output is the file's name with its extension replaced:\n"
     "x.lzs -> x, zq_app.bin -> zq_app.body, zq_app2.bin -> zq_app2.body,\n"
     "chkps.pak -> chkps.unpak.\n";

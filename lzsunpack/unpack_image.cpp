@@ -75,7 +75,8 @@ std::uint64_t largest_image_size(ImageKind kind)
     return info.fixed_size != 0 ? info.fixed_size : MAX_LENGTH_IMAGE_SIZE;
 }
 
-UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec::DecodeStats* stats)
+UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec::DecodeStats* stats,
+                          bool keep_stream)
 {
     const KindInfo& info = kind_info(kind);
     if (!size_fits(info, image.size()))
@@ -120,6 +121,8 @@ UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec
         return failure(UnpackError::LENGTH_MISMATCH, decoded.produced, declared);
     UnpackResult result;
     result.data.assign(buffer.get(), buffer.get() + decoded.produced);
+    if (keep_stream)
+        result.stream.assign(stream.begin(), stream.end());
     return result;
 }
 

@@ -31,9 +31,10 @@ enum class UnpackError {
 struct UnpackResult {
     UnpackError error = UnpackError::NONE;
     codec::DecodeError decode_error = codec::DecodeError::NONE;
-    std::uint64_t found = 0;         // the size, word, count or length the error is about
-    std::uint64_t expected = 0;      // what it should have been, where one value is right
-    std::vector<std::uint8_t> data;  // the original bytes, when there is no error
+    std::uint64_t found = 0;           // the size, word, count or length the error is about
+    std::uint64_t expected = 0;        // what it should have been, where one value is right
+    std::vector<std::uint8_t> data;    // the original bytes, when there is no error
+    std::vector<std::uint8_t> stream;  // with keep_stream: the token stream, unscrambled, to the image's end
 };
 
 // The largest image with a length word: the packers take inputs below
@@ -47,9 +48,10 @@ std::uint64_t largest_image_size(ImageKind kind);
 
 // The bytes `image` of the given kind stands for. `image` is taken by value
 // because unscrambling works in place. With `stats` (zeroed by the caller),
-// the one decoder pass also counts the stream's tokens.
+// the one decoder pass also counts the stream's tokens; with `keep_stream`,
+// the result keeps the stream for a walk over its tokens (the cost map).
 UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind,
-                          codec::DecodeStats* stats = nullptr);
+                          codec::DecodeStats* stats = nullptr, bool keep_stream = false);
 
 // Why `result` failed, as the end of "Can't unpack FILE: ...".
 std::string unpack_error_reason(const UnpackResult& result, ImageKind kind);

@@ -4,8 +4,9 @@
 #   apppack sample.exe  -> app_head.bin, zq_app.bin  appscramble -> zq_app2.bin
 # It prints the packers' ratio lines and the size of every file, then checks
 # each image with lzsunpack: every one must unpack to the file it was made
-# from. The chain runs in a scratch directory that is removed afterwards, or
-# in the directory given as $1, where the files stay.
+# from. It also draws the cost map of chkps.lzs as samples/chkps-cost-map.svg,
+# the picture the README shows. The chain runs in a scratch directory that is
+# removed afterwards, or in the directory given as $1, where the files stay.
 #
 # The programs are built in build-release/ (the release preset) without the
 # tests, so this needs only cmake and g++ and leaves the test builds alone.
@@ -53,7 +54,8 @@ done
 echo "== checking the images with lzsunpack"
 unpack=$build/lzsunpack/lzsunpack
 tail -c +2049 sample.exe >sample.body
-"$unpack" -f chkps.lzs chkps.check && cmp chkps.txt chkps.check
+# The first check also draws the sample's cost map, which the README shows.
+"$unpack" -f --svg "$root/samples/chkps-cost-map.svg" chkps.lzs chkps.check && cmp chkps.txt chkps.check
 "$unpack" -f chkps.pak chkps.unpak && cmp chkps.txt chkps.unpak
 "$unpack" -f zq_app.bin zq_app.body && cmp sample.body zq_app.body
 "$unpack" -f zq_app2.bin zq_app2.body && cmp sample.body zq_app2.body

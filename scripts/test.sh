@@ -50,6 +50,9 @@ prerequisites=(
   "command strace:strace"                 # the durability test reads the syncs' order
   "command lintian:lintian"               # the Debian package's check
   "package libgtest-dev:libgtest-dev"
+  "command xmllint:libxml2-utils"         # lzsunpack's cost-map picture must be well formed
+  "command rsvg-convert:librsvg2-bin"     # ... and render at its size
+  "command python3:python3"               # lzsunpack --json must parse
 )
 if ! $quick; then
   prerequisites+=(

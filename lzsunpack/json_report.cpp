@@ -1,0 +1,148 @@
+// The JSON report (see json_report.h), written out by hand: the object is
+// small and fixed, and every value is a count, a name or a number the text
+// report already printed.
+#include "lzsunpack/json_report.h"
+
+#include "lzsunpack/text_escape.h"
+#include "toolrt/format.h"
+
+#include <cinttypes>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace lzsunpack {
+namespace {
+
+using codec::TokenClass;
+using Member = std::pair<const char*, std::string>;
+
+struct TokenRow {
+    const char* name;
+    std::initializer_list<TokenClass> classes;
+};
+
+// The rows of the -v statistics, under names a script can use.
+const TokenRow TOKEN_ROWS[] = {
+    {"literals", {codec::LITERAL_LOW, codec::LITERAL_HIGH}},
+    {"match_3", {codec::MATCH_3}},
+    {"match_4", {codec::MATCH_4}},
+    {"match_near", {codec::MATCH_NEAR}},
+    {"match_far", {codec::MATCH_FAR}},
+};
+
+std::string number(std::uint64_t value) { return std::to_string(value); }
+
+// A cell of the text table: "-" has no number.
+std::string cell(const std::string& text) { return text == "-" ? "null" : text; }
+
+// {"a": 1, "b": 2} on one line, or one member a line at `indent`.
+std::string object(const std::vector<Member>& members, const char* indent = nullptr)
+{
+    std::string text = "{";
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        text += i == 0 ? "" : ",";
+        text += indent != nullptr ? std::string("\n") + indent : i == 0 ? "" : " ";
+        text += json_string(members[i].first) + ": " + members[i].second;
+    }
+    // The closing brace one level out from the members.
+    std::string outer = indent != nullptr ? std::string(indent).substr(2) : "";
+    return text + (indent != nullptr ? "\n" + outer + "}" : "}");
+}
+
+std::string tokens(const codec::DecodeStats& stats)
+{
+    std::vector<Member> rows;
+    for (const TokenRow& row : TOKEN_ROWS) {
+        std::uint64_t count = 0;
+        std::uint64_t bytes = 0;
+        for (TokenClass token : row.classes) {
+            count += stats.tokens[token];
+            bytes += stats.bytes[token];
+        }
+        rows.emplace_back(row.name, object({{"tokens", number(count)}, {"bytes", number(bytes)}}));
+    }
+    return object(rows);
+}
+
+// As the -v line prints it, to two decimals.
+std::string mean_match(const codec::DecodeStats& stats)
+{
+    std::uint64_t matches = 0;
+    std::uint64_t bytes = 0;
+    for (TokenClass token : {codec::MATCH_3, codec::MATCH_4, codec::MATCH_NEAR, codec::MATCH_FAR}) {
+        matches += stats.tokens[token];
+        bytes += stats.bytes[token];
+    }
+    if (matches == 0)
+        return "null";
+    double count = static_cast<double>(matches);
+    return object(
+        {{"length", toolrt::format_text("%.2f", static_cast<double>(bytes) / count)},
+         {"distance", toolrt::format_text("%.2f", static_cast<double>(stats.distance_sum) / count)}});
+}
+
+std::string headroom(const std::optional<Headroom>& room)
+{
+    if (!room)
+        return "null";
+    std::string free = room->used > room->capacity ? "-" + number(room->used - room->capacity)
+                                                   : number(room->capacity - room->used);
+    return object({{"image", json_string(room->image)},
+                   {"capacity", number(room->capacity)},
+                   {"used", number(room->used)},
+                   {"free", free},
+                   {"fits", room->used <= room->capacity ? "true" : "false"}});
+}
+
+std::string range(const MapRow& row)
+{
+    return object({{"offset", cell(row.offset)},
+                   {"length", row.length},
+                   {"packed", row.packed},
+                   {"per_byte", cell(row.per_byte)},
+                   {"literals", cell(row.literals)}});
+}
+
+// One range a line: a map of thousands of ranges stays readable.
+std::string map(const std::optional<MapView>& view)
+{
+    if (!view)
+        return "null";
+    std::string ranges = "[";
+    for (std::size_t i = 0; i < view->rows.size(); ++i)
+        ranges += (i == 0 ? "\n      " : ",\n      ") + range(view->rows[i]);
+    ranges += "\n    ]";
+    std::string costliest = "[";
+    for (std::size_t i = 0; i < view->costliest.size(); ++i)
+        costliest += (i == 0 ? "" : ", ") + number(view->costliest[i]);
+    MapRow total = view->total;
+    total.offset = "0";
+    return object({{"range_bytes", number(view->range_bytes)},
+                   {"ranges", ranges},
+                   {"total", range(total)},
+                   {"costliest", costliest + "]"}},
+                  "    ");
+}
+
+}  // namespace
+
+std::string format_json(const ImageFacts& facts)
+{
+    return object(
+               {
+                   {"file", json_string(facts.name)},
+                   {"kind", json_string(kind_info(facts.kind).name)},
+                   {"packed", number(facts.packed)},
+                   {"unpacked", number(facts.unpacked)},
+                   {"stream", number(facts.stream)},
+                   {"tokens", tokens(facts.stats)},
+                   {"mean_match", mean_match(facts.stats)},
+                   {"headroom", headroom(facts.headroom)},
+                   {"map", map(facts.map)},
+               },
+               "  ") +
+           "\n";
+}
+
+}  // namespace lzsunpack
