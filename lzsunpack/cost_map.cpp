@@ -134,6 +134,9 @@ ImageFacts gather_facts(const std::string& name, ImageKind kind, std::uint64_t p
     facts.headroom = headroom_of(kind, packed, facts.stream);
     if (options.wants_map())
         facts.map = map_view(stream, unpacked, options);
+    if (std::optional<codec::InPlaceMargin> margin = codec::in_place_margin(stream.data(), stream.size()))
+        facts.in_place =
+            InPlace{*margin, codec::file_in_place_margin(*margin, kind_info(kind).stream_offset, packed)};
     return facts;
 }
 

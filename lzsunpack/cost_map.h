@@ -16,6 +16,7 @@
 
 #include "codec/byte_costs.h"
 #include "codec/decoder.h"
+#include "codec/in_place_margin.h"
 #include "lzsunpack/image_kind.h"
 #include "lzsunpack/report_options.h"
 
@@ -51,6 +52,12 @@ struct MapView {
     std::vector<std::size_t> costliest;  // indexes of rows, costliest first
 };
 
+// The in-place margins of the token stream and of the whole file.
+struct InPlace {
+    codec::InPlaceMargin stream;
+    codec::InPlaceMargin file;
+};
+
 struct ImageFacts {
     std::string name;
     ImageKind kind = ImageKind::LZS;
@@ -59,7 +66,8 @@ struct ImageFacts {
     std::uint64_t stream = 0;  // the token stream's size, with its end mark
     codec::DecodeStats stats = {};
     std::optional<Headroom> headroom;
-    std::optional<MapView> map;  // with --map or an SVG
+    std::optional<MapView> map;       // with --map or an SVG
+    std::optional<InPlace> in_place;  // with a kept stream that decodes
 };
 
 // The token stream's size from what the decoder counted: every token's

@@ -82,6 +82,18 @@ std::string mean_match(const codec::DecodeStats& stats)
          {"distance", toolrt::format_text("%.2f", static_cast<double>(stats.distance_sum) / count)}});
 }
 
+std::string margin(const codec::InPlaceMargin& figures)
+{
+    return object({{"S", number(figures.offset)}, {"D", number(figures.end_margin)}});
+}
+
+std::string in_place(const std::optional<InPlace>& figures)
+{
+    if (!figures)
+        return "null";
+    return object({{"stream", margin(figures->stream)}, {"file", margin(figures->file)}});
+}
+
 std::string headroom(const std::optional<Headroom>& room)
 {
     if (!room)
@@ -140,6 +152,7 @@ std::string format_json(const ImageFacts& facts)
                    {"mean_match", mean_match(facts.stats)},
                    {"headroom", headroom(facts.headroom)},
                    {"map", map(facts.map)},
+                   {"in_place", in_place(facts.in_place)},
                },
                "  ") +
            "\n";

@@ -10,13 +10,14 @@
 //     "mean_match": {"length": 5.12, "distance": 812.40} or null,
 //     "headroom": {"image": "chkps.pak", "capacity": 3600, "used": 2235, "free": 1365, "fits": true},
 //     "map": {"range_bytes": 96, "ranges": [{"offset": 0, "length": 96, "packed": 61.250,
-//             "per_byte": 0.638, "literals": 82.4}, ...], "total": {...}, "costliest": [3, 0, ...]}
+//             "per_byte": 0.638, "literals": 82.4}, ...], "total": {...}, "costliest": [3, 0, ...]},
+//     "in_place": {"stream": {"S": 3863, "D": 2}, "file": {"S": 3855, "D": 2}}
 //   }
 //
 // "map" is there with --map or an SVG, and null otherwise. Each number is
 // the one the text prints, in the same digits ("-" there is null here).
-// Members are one per line at the top, so that a member added later (the
-// in-place margin, say) is one more line.
+// Members are one per line at the top, so that a member added later is one
+// more line.
 #pragma once
 
 #include "lzsunpack/cost_map.h"

@@ -104,11 +104,12 @@ Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind)
     return image;
 }
 
-// With a map to draw, `stream` gets the image's token stream.
+// For a map, -v or --json, `stream` gets the image's token stream.
 Bytes unpack(Bytes image, ImageKind kind, const Options& options, codec::DecodeStats& stats, Bytes& stream)
 {
     const std::string& infile = options.infile;
-    UnpackResult result = unpack_image(std::move(image), kind, &stats, options.report.wants_map());
+    UnpackResult result = unpack_image(std::move(image), kind, &stats,
+                                       options.verbose || options.report.json || options.report.wants_map());
     if (result.error == UnpackError::NO_MEMORY)
         fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, static_cast<int>(result.found));
     if (result.error != UnpackError::NONE)
@@ -140,8 +141,6 @@ int main(int argc, char** argv)
 
     Bytes image = read_image(input, options.infile, kind);
     std::uint64_t packed = image.size();
-    // Kept for the in-place margins, which -v prints.
-    Bytes kept = options.verbose ? image : Bytes{};
     codec::DecodeStats stats = {};
     Bytes stream;
     Bytes data = unpack(std::move(image), kind, options, stats, stream);
@@ -159,7 +158,7 @@ int main(int argc, char** argv)
     if (options.verbose) {
         std::fputs(format_statistics(stats).c_str(), stdout);
         std::fputs(format_fit(kind, packed).c_str(), stdout);
-        std::fputs(format_in_place(kind, std::move(kept)).c_str(), stdout);
+        std::fputs(format_in_place(facts.in_place).c_str(), stdout);
     }
     if (options.report.map_table)
         std::fputs(format_map(facts).c_str(), stdout);

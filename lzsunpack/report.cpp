@@ -90,19 +90,14 @@ std::string format_fit(ImageKind kind, std::uint64_t packed)
                                image.fixed_name, packed, packed - size, size);
 }
 
-std::string format_in_place(ImageKind kind, std::vector<std::uint8_t> image)
+std::string format_in_place(const std::optional<InPlace>& in_place)
 {
-    const KindInfo& info = kind_info(kind);
-    std::size_t words = info.count_word != NO_WORD ? scramble::get_word(image, info.count_word) : 0;
-    toggle_scramble(image, info.scramble, words);
-    std::optional<codec::InPlaceMargin> stream =
-        codec::in_place_margin(image.data() + info.stream_offset, image.size() - info.stream_offset);
-    if (!stream)
+    if (!in_place)
         return "";
-    codec::InPlaceMargin file = codec::file_in_place_margin(*stream, info.stream_offset, image.size());
     return toolrt::format_text("  in place, token stream: S %zu, D %zu\n"
                                "  in place, whole file:   S %zu, D %zu\n",
-                               stream->offset, stream->end_margin, file.offset, file.end_margin);
+                               in_place->stream.offset, in_place->stream.end_margin, in_place->file.offset,
+                               in_place->file.end_margin);
 }
 
 }  // namespace lzsunpack

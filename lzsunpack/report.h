@@ -17,9 +17,11 @@
 #pragma once
 
 #include "codec/decoder.h"
+#include "lzsunpack/cost_map.h"
 #include "lzsunpack/image_kind.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,6 @@ std::string format_statistics(const codec::DecodeStats& stats);
 std::string format_fit(ImageKind kind, std::uint64_t packed);
 
 // The in-place lines for `image`, an image of `kind` that unpacks.
-std::string format_in_place(ImageKind kind, std::vector<std::uint8_t> image);
+std::string format_in_place(const std::optional<InPlace>& in_place);
 
 }  // namespace lzsunpack
