@@ -11,6 +11,7 @@
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
 #include "toolrt/run.h"
+#include "toolrt/temp_output.h"
 
 #include <cstdio>
 #include <string>
@@ -51,12 +52,15 @@ int main(int argc, char** argv)
 
     packing::PackedFile packed = packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT,
                                                             {LZS_FORMAT_WORD, original}, choice);
+    std::FILE* committed = temp_output_commit();
     packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
-    if (packed.committed != nullptr)
-        packing::verify_packed_file(packed.committed, LZS_LAYOUT, input, 0);
+    if (committed != nullptr) {
+        packing::verify_packed_file(committed, LZS_LAYOUT, input, infile, 0);
+        std::fclose(committed);
+    }
     std::fclose(input);
     finish_run(EXIT_OK);
 }

@@ -15,6 +15,7 @@
 #include "lzsunpack/report.h"
 #include "lzsunpack/unpack_image.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
@@ -67,7 +68,7 @@ std::string choose_output(const Options& options, ImageKind kind)
     std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
     toolrt::refuse_output_over_input(options.infile.c_str(), outfile.c_str());
     // Early, so that a refused run does no work; the commit checks again.
-    bool written_into = platform::file_kind(outfile.c_str()) == platform::FileKind::SPECIAL;
+    bool written_into = platform::written_in_place(outfile.c_str());
     if (!options.force && !written_into && platform::name_exists(outfile.c_str()))
         fail(toolrt::EXIT_USAGE, toolrt::MSG_OUTPUT_EXISTS, outfile.c_str());
     return outfile;

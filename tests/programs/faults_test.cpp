@@ -92,13 +92,9 @@ TEST_P(PackerFaults, ReportsADiskThatFillsUpAnywhereInTheStreamAndKeepsWhatItDid
          {std::size_t{0}, std::size_t{100}, std::size_t{4096 + 100}, packed_size / 2, packed_size - 1}) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
         ScratchDir dir;
+        // apppack's header record fits every limit, but is committed only
+        // with the body: the earlier pair stays whole.
         Files expected = prepare(dir, packer(), input);
-        // Outputs that fit the limit are committed before the one that fails.
-        for (const std::string& output : packer().outputs) {
-            if (reference.at(output).size() > limit)
-                break;
-            expected[output] = reference.at(output);
-        }
 
         expect_failure(run(packer(), dir, with_file_size_limit(limit)), 5, MSG_SHORT_WRITE);
         expect_files(dir, expected);
