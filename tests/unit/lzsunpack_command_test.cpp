@@ -98,6 +98,7 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheUsageAndSaysWhy)
         {{"a", "b", "c"}, Action::USAGE_ERROR, ""},
         {{"--"}, Action::USAGE_ERROR, ""},
         {{"a", "-f", "b"}, Action::USAGE_ERROR, ""},
+        {{"-c", "a", "b"}, Action::USAGE_ERROR, ""},
         {{"-x", "a"}, Action::UNKNOWN_FLAG, "-x"},
         {{"-vx", "a"}, Action::UNKNOWN_FLAG, "-x"},
         {{"-tv", "lzs", "a"}, Action::UNKNOWN_FLAG, "-v"},
