@@ -37,6 +37,7 @@ constexpr int RECORD_SIZE = 60;
 constexpr packing::PackedLayout IMAGE_LAYOUT = {1, 0};
 
 constexpr char MSG_USAGE[] = "Usage: %s infile\n";
+constexpr char HELP_USAGE[] = "Usage: %s [--best] [--] infile\n";
 constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
 
 // --help, after the usage line.
@@ -81,7 +82,7 @@ void write_header_record(std::FILE* input)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args = start_run(argc, argv);
-    PackerCommand command = packer_command(args, "apppack", MSG_USAGE, HELP_SUMMARY);
+    PackerCommand command = packer_command(args, "apppack", MSG_USAGE, HELP_USAGE, HELP_SUMMARY);
     const char* infile = command.infile;
     auto choice = command.smallest ? packing::StreamChoice::SMALLEST : packing::StreamChoice::STANDARD;
 

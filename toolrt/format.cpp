@@ -23,4 +23,12 @@ std::string format_text(const char* pattern, ...)
     return text;
 }
 
+std::string pad_to_characters(const std::string& text, std::size_t width)
+{
+    std::size_t characters = 0;
+    for (char byte : text)
+        characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;  // not a continuation byte
+    return characters >= width ? text : std::string(width - characters, ' ') + text;
+}
+
 }  // namespace toolrt

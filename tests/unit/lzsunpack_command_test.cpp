@@ -143,6 +143,15 @@ TEST(Report, SaysThereIsNoMeanMatchWithoutMatches)
     EXPECT_EQ(text.find("nan"), std::string::npos);
 }
 
+// The packers' %12s pads by bytes; the report pads by characters.
+TEST(Report, PadsANameByCharactersNotBytes)
+{
+    EXPECT_EQ(lzsunpack::format_report("\xC3\xA9t\xC3\xA9.lzs", lzsunpack::ImageKind::LZS, 10, 3),
+              "     \xC3\xA9t\xC3\xA9.lzs: lzs        10 -->        3\n");
+    EXPECT_EQ(lzsunpack::format_report("a.lzs", lzsunpack::ImageKind::LZS, 10, 3),
+              "       a.lzs: lzs        10 -->        3\n");
+}
+
 // The report line once had a fixed buffer that cut a long name.
 TEST(Report, KeepsANameOfAnyLength)
 {
