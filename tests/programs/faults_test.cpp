@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -161,6 +163,31 @@ TEST_P(PackerFaults, RefusesAnInputItCannotReadOrThatIsNotAFile)
     expect_failure(run(packer(), dir), 2, "Can't open file: " + packer().input + "!\n\n");
     fs::remove(dir / packer().input);
     expect_files(dir, before);
+}
+
+// Something else appends to the input while it is packed: the run must say
+// so (it once said "Can't read file") and keep the earlier outputs.
+TEST_P(PackerFaults, SaysTheInputChangedWhenItGrowsDuringTheRun)
+{
+    ScratchDir dir;
+    Files before = prepare(dir, packer(), word_soup(4 << 20, 5));
+    const std::string input = (dir / packer().input).string();
+    RunOptions options;
+    options.signal = SIGCONT;  // harmless: the moment is what matters
+    options.signal_when = [&dir, &input] {
+        if (temporary_size(dir) < (64 << 10))
+            return false;
+        std::FILE* grow = std::fopen(input.c_str(), "ab");
+        std::fputs("more", grow);
+        std::fclose(grow);
+        return true;
+    };
+    expect_failure(run(packer(), dir, options), 5,
+                   "Can't pack " + packer().input + ": it changed during the run!\n\n");
+    before.erase(packer().input);
+    Files after = files_in(dir);
+    after.erase(packer().input);
+    EXPECT_EQ(after, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPackers, PackerFaults, testing::Values(lzspack(), apppack()),
