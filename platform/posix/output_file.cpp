@@ -327,6 +327,8 @@ OutputError name_replacing(Pending& output)
 // is not left half committed by an obstacle that was there all along.
 OutputError obstacle(const Pending& output, Replace replace)
 {
+    if (!output.pending || output.in_place)
+        return OutputError::NONE;
     struct stat info;
     if (lstat(output.final_name.c_str(), &info) != 0)
         return OutputError::NONE;
@@ -343,6 +345,34 @@ OutputError fail_commit(OutputError error)
     ErrnoKeeper keep;
     abandon_output();
     return error;
+}
+
+// The data of a pending output written and, for a new file, on the disk.
+bool flushed(const Pending& output)
+{
+    bool written = std::fflush(output.stream) == 0 && !std::ferror(output.stream);
+    return written && (output.in_place || synced(fileno(output.stream)));
+}
+
+OutputError give_name(Pending& output, Replace replace)
+{
+    if (!output.pending || output.in_place)
+        return OutputError::NONE;
+    return replace == Replace::REFUSED ? name_without_replacing(output) : name_replacing(output);
+}
+
+// A committed output's stream becomes the caller's, at its start.
+void hand_over(Pending& output)
+{
+    if (!output.pending)
+        return;
+    if (!output.in_place) {
+        // The name is on the disk only once its directory is.
+        synced(output.directory);
+        fseeko(output.stream, 0, SEEK_SET);
+    }
+    output.stream = nullptr;
+    forget_pending(output);
 }
 
 }  // namespace
@@ -408,47 +438,31 @@ std::FILE* begin_output(const char* final_name, std::FILE* mode_from, OutputErro
 
 OutputError commit_output(Replace replace, int* failed)
 {
-    auto fail_at = [&](const Pending& output, OutputError error) {
+    bool any = false;
+    for (const Pending& output : g_outputs)
+        any = any || output.pending;
+    if (!any)
+        return OutputError::CANT_WRITE;
+    // Each step is done for every output before the next begins: the data
+    // of all on the disk, then every obstacle known, then the names.
+    auto failing = [failed](const Pending& output, OutputError error) {
         if (failed != nullptr)
             *failed = static_cast<int>(&output - g_outputs);
         return fail_commit(error);
     };
-    bool any = false;
-    for (Pending& output : g_outputs) {
-        if (!output.pending)
-            continue;
-        any = true;
-        bool written = std::fflush(output.stream) == 0 && !std::ferror(output.stream);
-        if (!written || (!output.in_place && !synced(fileno(output.stream))))
-            return fail_at(output, OutputError::CANT_WRITE);
-    }
-    if (!any)
-        return OutputError::CANT_WRITE;
     for (const Pending& output : g_outputs)
-        if (output.pending && !output.in_place)
-            if (OutputError found = obstacle(output, replace); found != OutputError::NONE)
-                return fail_at(output, found);
+        if (output.pending && !flushed(output))
+            return failing(output, OutputError::CANT_WRITE);
+    for (const Pending& output : g_outputs)
+        if (OutputError found = obstacle(output, replace); found != OutputError::NONE)
+            return failing(output, found);
 
     InterruptionBlock block;
-    for (Pending& output : g_outputs) {
-        if (!output.pending || output.in_place)
-            continue;
-        OutputError named =
-            replace == Replace::REFUSED ? name_without_replacing(output) : name_replacing(output);
-        if (named != OutputError::NONE)
-            return fail_at(output, named);
-    }
-    for (Pending& output : g_outputs) {
-        if (!output.pending)
-            continue;
-        if (!output.in_place) {
-            // The name is on the disk only once its directory is.
-            synced(output.directory);
-            fseeko(output.stream, 0, SEEK_SET);
-        }
-        output.stream = nullptr;  // the caller's now
-        forget_pending(output);
-    }
+    for (Pending& output : g_outputs)
+        if (OutputError named = give_name(output, replace); named != OutputError::NONE)
+            return failing(output, named);
+    for (Pending& output : g_outputs)
+        hand_over(output);
     return OutputError::NONE;
 }
 
