@@ -4,6 +4,7 @@
 #include "lzsunpack/command_line.h"
 #include "lzsunpack/file_names.h"
 #include "lzsunpack/report.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +28,21 @@ TEST(KindOfFile, KnowsTheFixedNamesAndTheExtensions)
 TEST(KindOfFile, TellsNothingFromOtherNames)
 {
     // app_head.bin shares zq_app.bin's extension; ".lzs" is a name, not an extension.
-    for (const char* name :
-         {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", "x.LZS", ""})
+    for (const char* name : {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", ""})
         EXPECT_EQ(lzsunpack::kind_of_file(name), std::nullopt) << name;
+}
+
+// Names in another case tell their kind where the system ignores case
+// (Windows), and nothing where it does not.
+TEST(KindOfFile, ReadsNamesInAnotherCaseAsTheSystemDoes)
+{
+    bool case_blind = platform::same_name("X.LZS", "x.lzs");
+    EXPECT_FALSE(platform::same_name("x.lzs", "x.lz"));
+    for (auto [name, kind] : {std::pair{"x.LZS", ImageKind::LZS}, std::pair{"CHKPS.PAK", ImageKind::PAK},
+                              std::pair{"Zq_App2.Bin", ImageKind::APP2}}) {
+        std::optional<ImageKind> told = lzsunpack::kind_of_file(name);
+        EXPECT_EQ(told, case_blind ? std::optional(kind) : std::nullopt) << name;
+    }
 }
 
 TEST(DerivedOutputName, ReplacesTheExtensionByTheKinds)
