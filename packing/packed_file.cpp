@@ -1,6 +1,7 @@
 #include "packed_file.h"
 
 #include "messages.h"
+#include "progress_line.h"
 #include "verify_buffers.h"
 
 #include "codec/decoder.h"
@@ -19,8 +20,8 @@
 namespace packing {
 
 using codec::decode_tokens;
-using codec::encode_stream;
-using codec::encode_stream_smallest;
+using codec::encode_stream_reporting;
+using codec::encode_stream_smallest_reporting;
 using codec::make_token_writer;
 using codec::TokenWriter;
 
@@ -33,10 +34,13 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
         toolrt::write_le32(out, word);
     TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
     std::int64_t start = platform::file_position(input);
+    std::uint64_t declared = layout.length_word < header.size() ? header.begin()[layout.length_word] : 0;
+    codec::Progress progress = progress_line(input_name, declared);
     if (choice == StreamChoice::SMALLEST)
-        encode_stream_smallest(input, writer);
+        encode_stream_smallest_reporting(input, writer, progress);
     else
-        encode_stream(input, writer);
+        encode_stream_reporting(input, writer, progress);
+    end_progress_line();
 
     // The encoder takes a short read for the end of the input. Before the
     // stream replaces anything, make sure it was the end.

@@ -35,4 +35,10 @@ std::vector<std::string> start_program(int argc, char** argv)
     return args;
 }
 
+bool standard_error_is_terminal()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 }  // namespace platform
