@@ -7,7 +7,10 @@
 //                 token stream.
 // Both names are fixed and lie in the current directory, so a run holds the
 // directory's lock while it writes them: two runs in one directory take
-// turns, and the pair a run leaves behind always comes from one executable.
+// turns. Both are written to temporary files, zq_app.bin is proved there,
+// and only then are the two committed together: a run that fails or is
+// interrupted anywhere leaves the previous pair, and one that succeeds the
+// new pair, never a header beside another executable's body.
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
 #include "platform/directory_lock.h"
@@ -34,6 +37,7 @@ constexpr int RECORD_SIZE = 60;
 constexpr packing::PackedLayout IMAGE_LAYOUT = {1, 0};
 
 constexpr char MSG_USAGE[] = "Usage: %s infile\n";
+constexpr char HELP_USAGE[] = "Usage: %s [--best] [--] infile\n";
 constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
 
 // --help, after the usage line.
@@ -63,15 +67,14 @@ std::uint32_t checked_body_length(std::FILE* input, const char* infile)
     return static_cast<std::uint32_t>(length - HEADER_SIZE);
 }
 
-// Reads the header, leaving the input at the body, and commits its record.
+// Reads the header, leaving the input at the body, and writes its record
+// to a pending output.
 void write_header_record(std::FILE* input)
 {
     unsigned char header[HEADER_SIZE] = {};
     std::fread(header, 1, sizeof header, input);
     std::FILE* out = temp_output_open(HEAD_NAME, input);
     std::fwrite(header + RECORD_OFFSET, 1, RECORD_SIZE, out);
-    if (std::FILE* committed = temp_output_commit())
-        std::fclose(committed);
 }
 
 }  // namespace
@@ -79,7 +82,7 @@ void write_header_record(std::FILE* input)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args = start_run(argc, argv);
-    PackerCommand command = packer_command(args, "apppack", MSG_USAGE, HELP_SUMMARY);
+    PackerCommand command = packer_command(args, "apppack", MSG_USAGE, HELP_USAGE, HELP_SUMMARY);
     const char* infile = command.infile;
     auto choice = command.smallest ? packing::StreamChoice::SMALLEST : packing::StreamChoice::STANDARD;
 
@@ -96,8 +99,10 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
-    if (packed.committed != nullptr)
-        packing::verify_packed_file(packed.committed, IMAGE_LAYOUT, input, HEADER_SIZE);
+    if (!temp_output_in_place())
+        packing::verify_packed_file(packed.stream, IMAGE_LAYOUT, input, infile, HEADER_SIZE);
+    if (std::FILE* committed = temp_output_commit())
+        std::fclose(committed);
     std::fclose(input);
     finish_run(EXIT_OK);
 }

@@ -57,7 +57,12 @@ void encode_stream(std::FILE* input, TokenWriter& writer)
     encode_stream_with(input, writer, SearchMode::AUTOMATIC);
 }
 
-void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode)
+void encode_stream_reporting(std::FILE* input, TokenWriter& writer, const Progress& progress)
+{
+    encode_stream_with(input, writer, SearchMode::AUTOMATIC, &progress);
+}
+
+void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode, const Progress* progress)
 {
     // One encoder per stream. The window's bytes past the input's end take
     // part in searches and an empty bucket or mark must read 0, so those
@@ -69,6 +74,7 @@ void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode)
     std::memset(e.crowded, 0, sizeof e.crowded);
     e.input = input;
     e.mode = mode;
+    e.progress = progress;
     reset(writer);
 
     e.remainder = read_block(e, DICT_SIZE, FIRST_READ);

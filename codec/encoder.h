@@ -1,6 +1,7 @@
 // The LZ77 encoder that feeds the token stream.
 #pragma once
 
+#include "progress.h"
 #include "token_stream.h"
 
 #include <cstdio>
@@ -13,6 +14,9 @@ namespace codec {
 // on the output side end the process (see TokenWriter).
 void encode_stream(std::FILE* input, TokenWriter& writer);
 
+// encode_stream, telling `progress` of each block read.
+void encode_stream_reporting(std::FILE* input, TokenWriter& writer, const Progress& progress);
+
 // How the encoder finds its matches. Every mode writes the same stream; they
 // differ only in speed. The tools use AUTOMATIC; tests and benchmarks force
 // the others from the first byte.
@@ -22,6 +26,7 @@ enum class SearchMode {
     PREFIX_CHAINS,  // keep the longer-prefix chains for the whole input
 };
 
-void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode);
+void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode,
+                        const Progress* progress = nullptr);
 
 }  // namespace codec

@@ -54,7 +54,11 @@ inline unsigned window_floor(const Encoder& e) { return e.slid ? e.pos - DICT_SI
 
 inline unsigned read_block(Encoder& e, unsigned at, unsigned size)
 {
-    return static_cast<unsigned>(std::fread(e.text + at, 1, size, e.input));
+    auto got = static_cast<unsigned>(std::fread(e.text + at, 1, size, e.input));
+    e.bytes_read += got;
+    if (e.progress != nullptr)
+        report_progress(e.progress, e.bytes_read, e.progress->input_size);
+    return got;
 }
 
 // Moves the upper half of the window down, reads the next block and rebases

@@ -161,11 +161,14 @@ private:
 
 }  // namespace
 
-void find_longest_matches(std::span<const std::uint8_t> input, std::span<LongestMatches> found)
+void find_longest_matches(std::span<const std::uint8_t> input, std::span<LongestMatches> found,
+                          const Progress* progress)
 {
     SuffixTrees trees;
     std::size_t size = input.size();
     for (std::size_t i = 0; i < size; ++i) {
+        if (i % PROGRESS_STEP == 0)
+            report_progress(progress, i, 2 * std::uint64_t{size});
         std::size_t limit = std::min<std::size_t>(MAX_MATCH_LENGTH, size - i);
         // Fewer than three bytes left: no match here, and no later position
         // can use this one for three bytes either.

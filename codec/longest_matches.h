@@ -6,6 +6,8 @@
 // these two (with their distances) stand for all the others.
 #pragma once
 
+#include "progress.h"
+
 #include <cstdint>
 #include <span>
 
@@ -22,6 +24,9 @@ struct LongestMatches {
 // size). Lengths are capped at MAX_MATCH_LENGTH and at the input's end; a
 // match never starts before the input's first byte. Among copies of the
 // same length the nearest is given.
-void find_longest_matches(std::span<const std::uint8_t> input, std::span<LongestMatches> found);
+// `progress`, if given, hears of every PROGRESS_STEP positions, as the first
+// half of 2 * input.size().
+void find_longest_matches(std::span<const std::uint8_t> input, std::span<LongestMatches> found,
+                          const Progress* progress = nullptr);
 
 }  // namespace codec

@@ -179,7 +179,7 @@ Costs plus(Costs costs, std::uint32_t bytes)
     return costs;
 }
 
-void fill_costs(std::span<const LongestMatches> found, CostTable& table)
+void fill_costs(std::span<const LongestMatches> found, CostTable& table, const Progress* progress = nullptr)
 {
     std::size_t n = found.size();
     auto reachable = std::make_unique<ReachableCosts>();
@@ -190,6 +190,8 @@ void fill_costs(std::span<const LongestMatches> found, CostTable& table)
     reachable->add(n, cost, true);
 
     for (std::size_t i = n; i-- > 0;) {
+        if (i % PROGRESS_STEP == 0)
+            report_progress(progress, 2 * std::uint64_t{n} - i, 2 * std::uint64_t{n});
         // least[s]: the cheapest way on from i to the state s the token leads to.
         Costs least = plus(reachable->at(i + 1), LITERAL_BYTES);
         unsigned short_end = short_run_end(found[i]);
@@ -272,13 +274,13 @@ InputBytes read_to_end(std::FILE* input)
 
 }  // namespace
 
-void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer)
+void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer, const Progress* progress)
 {
     auto matches = std::make_unique_for_overwrite<LongestMatches[]>(input.size());
     std::span<LongestMatches> found(matches.get(), input.size());
-    find_longest_matches(input, found);
+    find_longest_matches(input, found, progress);
     CostTable table(input.size() + 1);
-    fill_costs(found, table);
+    fill_costs(found, table, progress);
     write_path(input, found, table, writer);
 }
 
@@ -296,6 +298,12 @@ void encode_stream_smallest(std::FILE* input, TokenWriter& writer)
 {
     InputBytes bytes = read_to_end(input);
     encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer);
+}
+
+void encode_stream_smallest_reporting(std::FILE* input, TokenWriter& writer, const Progress& progress)
+{
+    InputBytes bytes = read_to_end(input);
+    encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer, &progress);
 }
 
 }  // namespace codec

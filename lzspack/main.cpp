@@ -2,7 +2,8 @@
 //
 // .lzs layout: the format word 1, the original length, then the token
 // stream; words are 32-bit little-endian. A second argument is accepted for
-// the build scripts that pass one, and has no effect.
+// the build scripts that pass one, and has no effect but a warning (so that
+// `lzspack *.txt` does not pass for packing them all).
 #include "lzspack/output_name.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
@@ -11,6 +12,7 @@
 #include "toolrt/file_io.h"
 #include "toolrt/help.h"
 #include "toolrt/run.h"
+#include "toolrt/temp_output.h"
 
 #include <cstdio>
 #include <string>
@@ -24,25 +26,32 @@ constexpr std::uint32_t LZS_FORMAT_WORD = 1;
 constexpr packing::PackedLayout LZS_LAYOUT = {2, 1};
 
 constexpr char MSG_USAGE[] = "Usage: %s infile [outfile]\n";
+constexpr char HELP_USAGE[] = "Usage: %s [--best] [--] infile [outfile]\n";
+// A warning on stderr: the run goes on as it always did.
+constexpr char MSG_NO_EFFECT[] = "lzspack packs one file: %s has no effect\n";
 constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
 
 // --help, after the usage line.
 constexpr char HELP_SUMMARY[] = "Compresses infile into a .lzs file beside it, named after infile with its\n"
                                 "extension replaced (chkps.dat -> chkps.lzs), prints the ratio line, and\n"
                                 "proves the .lzs file by decoding it and comparing it with infile.\n"
-                                "outfile is accepted and has no effect. With --best first, the .lzs file\n"
-                                "holds the smallest stream the format allows (slower). See lzspack(1).\n";
+                                "outfile is accepted and has no effect (a warning says so). With --best,\n"
+                                "the .lzs file holds the smallest stream the format allows (slower); --\n"
+                                "ends the options. See lzspack(1).\n";
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args = start_run(argc, argv);
-    PackerCommand command = packer_command(args, "lzspack", MSG_USAGE, HELP_SUMMARY);
+    PackerCommand command = packer_command(args, "lzspack", MSG_USAGE, HELP_USAGE, HELP_SUMMARY);
     const char* infile = command.infile;
     auto choice = command.smallest ? packing::StreamChoice::SMALLEST : packing::StreamChoice::STANDARD;
 
     std::FILE* input = open_input(infile);
+    // Once the input is there, so that a failed open reads as it always did.
+    for (std::size_t i = command.ignored; i < args.size(); ++i)
+        std::fprintf(stderr, MSG_NO_EFFECT, args[i].c_str());
     std::string outfile;
     if (!lzspack::output_name(infile, outfile))
         fail(EXIT_USAGE, MSG_NAME_TOO_LONG, infile);
@@ -51,12 +60,15 @@ int main(int argc, char** argv)
 
     packing::PackedFile packed = packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT,
                                                             {LZS_FORMAT_WORD, original}, choice);
+    std::FILE* committed = temp_output_commit();
     packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
-    if (packed.committed != nullptr)
-        packing::verify_packed_file(packed.committed, LZS_LAYOUT, input, 0);
+    if (committed != nullptr) {
+        packing::verify_packed_file(committed, LZS_LAYOUT, input, infile, 0);
+        std::fclose(committed);
+    }
     std::fclose(input);
     finish_run(EXIT_OK);
 }

@@ -19,6 +19,9 @@ bool read_flags(const std::string& arg, const std::vector<std::string>& args, st
         case 'f':
             line.options.force = true;
             break;
+        case 'c':
+            line.options.to_standard_output = true;
+            break;
         case 't':
             // The kind is the next argument, so -t ends its cluster.
             if (at + 1 != arg.size()) {
@@ -73,11 +76,17 @@ CommandLine parse_command_line(const std::vector<std::string>& args)
             return line;
         }
     }
-    if (files.empty() || files.size() > 2)
+    if (files.empty() || files.size() > 2 || (line.options.to_standard_output && files.size() == 2))
         return line;
-    line.options.infile = files[0];
-    if (files.size() == 2)
-        line.options.outfile = files[1];
+    Options& options = line.options;
+    options.infile = files[0];
+    options.from_standard_input = files[0] == "-";
+    if (files.size() == 2 && files[1] == "-")
+        options.to_standard_output = true;
+    else if (files.size() == 2)
+        options.outfile = files[1];
+    else if (options.from_standard_input)
+        options.to_standard_output = true;
     line.action = Action::UNPACK;
     return line;
 }

@@ -1,6 +1,8 @@
 // Kinds from file names and derived output names (see file_names.h).
 #include "lzsunpack/file_names.h"
 
+#include "platform/files.h"
+
 namespace lzsunpack {
 namespace {
 
@@ -26,11 +28,11 @@ std::optional<ImageKind> kind_of_file(std::string_view path)
 {
     std::string_view base = base_name(path);
     for (const KindInfo& info : KIND_TABLE)
-        if (info.fixed_name != nullptr && base == info.fixed_name)
+        if (info.fixed_name != nullptr && platform::same_name(base, info.fixed_name))
             return info.kind;
     std::string_view ext = extension(path);
     for (const KindInfo& info : KIND_TABLE)
-        if (info.extension != nullptr && !ext.empty() && ext == info.extension)
+        if (info.extension != nullptr && !ext.empty() && platform::same_name(ext, info.extension))
             return info.kind;
     return std::nullopt;
 }

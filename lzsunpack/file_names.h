@@ -14,7 +14,8 @@
 namespace lzsunpack {
 
 // The kind the name of `path` tells: one of the fixed names, else one of
-// the extensions of the kind table.
+// the extensions of the kind table, compared as the system compares names
+// (on Windows IO.LZS is a .lzs and CHKPS.PAK is chkps.pak).
 std::optional<ImageKind> kind_of_file(std::string_view path);
 
 // `path` with its extension, if any, replaced by the kind's output

@@ -8,7 +8,9 @@
 // every existing file as it was. An existing output is replaced only with
 // -f (the naming itself refuses otherwise, so a file that appears meanwhile
 // is kept too), and never when it is the input itself. A device or FIFO
-// named as the output is written into, not replaced.
+// named as the output is written into, not replaced. When the original bytes
+// go to standard output ("-", -c, or a name that leads to it), the report
+// goes to standard error, so that a pipe carries the data alone.
 #include "lzsunpack/command_line.h"
 #include "lzsunpack/cost_map.h"
 #include "lzsunpack/file_names.h"
@@ -18,6 +20,7 @@
 #include "lzsunpack/svg_map.h"
 #include "lzsunpack/unpack_image.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
@@ -61,46 +64,83 @@ Options read_command_line(const std::vector<std::string>& args)
 
 ImageKind choose_kind(const Options& options)
 {
+    if (options.from_standard_input && !options.kind)
+        fail(toolrt::EXIT_USAGE, MSG_STDIN_NEEDS_KIND);
     std::optional<ImageKind> kind = options.kind ? options.kind : kind_of_file(options.infile);
     if (!kind)
         fail(toolrt::EXIT_USAGE, MSG_UNKNOWN_KIND, options.infile.c_str());
     return *kind;
 }
 
+// The input, standard input for "-".
+std::FILE* open_image(const Options& options)
+{
+    if (options.from_standard_input)
+        return stdin;
+    return toolrt::open_input(options.infile.c_str());
+}
+
 // Refuses `outfile` if writing it would lose a file the user has: early,
 // so that a refused run does no work; the commit checks again.
 void refuse_lost_output(const Options& options, const std::string& outfile)
 {
-    toolrt::refuse_output_over_input(options.infile.c_str(), outfile.c_str());
-    bool written_into = platform::file_kind(outfile.c_str()) == platform::FileKind::SPECIAL;
+    if (!options.from_standard_input)
+        toolrt::refuse_output_over_input(options.infile.c_str(), outfile.c_str());
+    bool written_into = platform::written_in_place(outfile.c_str());
     if (!options.force && !written_into && platform::name_exists(outfile.c_str()))
         fail(toolrt::EXIT_USAGE, toolrt::MSG_OUTPUT_EXISTS, outfile.c_str());
 }
 
-// The output's name; the picture's too, which is an output like it.
+// The output's name, empty for standard output; the picture's is checked
+// too, as an output like it.
 std::string choose_output(const Options& options, ImageKind kind)
 {
-    std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
-    refuse_lost_output(options, outfile);
     if (options.report.svg)
         refuse_lost_output(options, *options.report.svg);
+    if (options.to_standard_output)
+        return "";
+    std::string outfile = options.outfile ? *options.outfile : derived_output_name(options.infile, kind);
+    refuse_lost_output(options, outfile);
     return outfile;
+}
+
+// Reads a stream that cannot tell its length (a pipe on standard input) to
+// its end or to `limit` bytes, in blocks.
+Bytes read_stream(std::FILE* input, std::uint64_t limit)
+{
+    constexpr std::size_t BLOCK = std::size_t{1} << 16;
+    Bytes image;
+    while (image.size() < limit) {
+        std::size_t at = image.size();
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(BLOCK, limit - at));
+        image.resize(at + want);
+        std::size_t got = std::fread(image.data() + at, 1, want, input);
+        image.resize(at + got);
+        if (got < want)
+            break;
+    }
+    return image;
 }
 
 // Reads the image whole; of a file too large for its kind, only enough to
 // tell so.
-Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind)
+Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind, bool from_standard_input)
 {
+    std::uint64_t limit = largest_image_size(kind) + 1;
     std::int64_t length = toolrt::file_length(input);
-    if (length < 0)
+    if (length < 0 && !from_standard_input)
         fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
-    std::uint64_t wanted =
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(length), largest_image_size(kind) + 1);
-    Bytes image(static_cast<std::size_t>(wanted));
-    std::size_t read = image.empty() ? 0 : std::fread(image.data(), 1, image.size(), input);
+    Bytes image;
+    if (length < 0) {
+        image = read_stream(input, limit);
+    } else {
+        image.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(length), limit)));
+        std::size_t read = image.empty() ? 0 : std::fread(image.data(), 1, image.size(), input);
+        image.resize(read);
+    }
     if (std::ferror(input) != 0)
         fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
-    image.resize(read);
     return image;
 }
 
@@ -118,9 +158,15 @@ Bytes unpack(Bytes image, ImageKind kind, const Options& options, codec::DecodeS
     return std::move(result.data);
 }
 
-// The output takes the permission bits of `input`, the image.
+// The output takes the permission bits of `input`, the image (0666 within
+// the umask for standard input). An empty name is standard output.
 void write_output(const std::string& outfile, std::string_view data, std::FILE* input, bool force)
 {
+    if (outfile.empty()) {
+        if (!data.empty() && std::fwrite(data.data(), 1, data.size(), stdout) != data.size())
+            fail(toolrt::EXIT_DATA, toolrt::MSG_CANT_WRITE_STDOUT);
+        return;
+    }
     std::FILE* out = toolrt::temp_output_open(outfile.c_str(), input);
     // fwrite must not see the null buffer of an empty vector.
     if (!data.empty() && std::fwrite(data.data(), 1, data.size(), out) != data.size())
@@ -135,32 +181,37 @@ void write_output(const std::string& outfile, std::string_view data, std::FILE* 
 int main(int argc, char** argv)
 {
     Options options = read_command_line(toolrt::start_run(argc, argv));
-    std::FILE* input = toolrt::open_input(options.infile.c_str());
+    std::FILE* input = open_image(options);
     ImageKind kind = choose_kind(options);
     std::string outfile = choose_output(options, kind);
+    bool data_on_stdout = outfile.empty() || platform::is_standard_output(outfile.c_str());
 
-    Bytes image = read_image(input, options.infile, kind);
+    Bytes image = read_image(input, options.infile, kind, options.from_standard_input);
     std::uint64_t packed = image.size();
     codec::DecodeStats stats = {};
     Bytes stream;
     Bytes data = unpack(std::move(image), kind, options, stats, stream);
-    write_output(outfile, {reinterpret_cast<const char*>(data.data()), data.size()}, input, options.force);
+    std::FILE* permissions = options.from_standard_input ? nullptr : input;
+    write_output(outfile, {reinterpret_cast<const char*>(data.data()), data.size()}, permissions,
+                 options.force);
     ImageFacts facts = gather_facts(options.infile, kind, packed, data.size(), stats, stream, options.report);
     if (options.report.svg)
-        write_output(*options.report.svg, format_svg(facts), input, options.force);
-    std::fclose(input);
+        write_output(*options.report.svg, format_svg(facts), permissions, options.force);
+    if (!options.from_standard_input)
+        std::fclose(input);
 
+    std::FILE* report = data_on_stdout ? stderr : stdout;
     if (options.report.json) {
-        std::fputs(format_json(facts).c_str(), stdout);
+        std::fputs(format_json(facts).c_str(), report);
         toolrt::finish_run(toolrt::EXIT_OK);
     }
-    std::fputs(format_report(options.infile.c_str(), kind, packed, data.size()).c_str(), stdout);
+    std::fputs(format_report(options.infile.c_str(), kind, packed, data.size()).c_str(), report);
     if (options.verbose) {
-        std::fputs(format_statistics(stats).c_str(), stdout);
-        std::fputs(format_fit(kind, packed).c_str(), stdout);
-        std::fputs(format_in_place(facts.in_place).c_str(), stdout);
+        std::fputs(format_statistics(stats).c_str(), report);
+        std::fputs(format_fit(kind, packed).c_str(), report);
+        std::fputs(format_in_place(facts.in_place).c_str(), report);
     }
     if (options.report.map_table)
-        std::fputs(format_map(facts).c_str(), stdout);
+        std::fputs(format_map(facts).c_str(), report);
     toolrt::finish_run(toolrt::EXIT_OK);
 }

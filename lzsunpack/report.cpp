@@ -38,7 +38,10 @@ const TokenClass MATCH_CLASSES[] = {codec::MATCH_3, codec::MATCH_4, codec::MATCH
 
 std::string format_report(const char* name, ImageKind kind, std::uint64_t packed, std::uint64_t unpacked)
 {
-    return toolrt::format_text("%12s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n", name, kind_info(kind).name,
+    // Padded by characters, not bytes as the packers' ratio line is.
+    constexpr std::size_t NAME_WIDTH = 12;
+    return toolrt::format_text("%s: %-4s %8" PRIu64 " --> %8" PRIu64 "\n",
+                               toolrt::pad_to_characters(name, NAME_WIDTH).c_str(), kind_info(kind).name,
                                packed, unpacked);
 }
 

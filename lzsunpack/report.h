@@ -2,6 +2,8 @@
 //
 // One line per file, in the shape of the packers' ratio line:
 //   "%12s: %-4s %8d --> %8d\n"   name, kind, packed size, unpacked size
+// (the name padded to 12 characters, not bytes, so a UTF-8 name keeps the
+// columns)
 // and with -v the token statistics of the stream, one line per class of
 // token, then the mean match:
 //   "  literals  %8d tokens %8d bytes\n"   (and match 3, match 4, ...)

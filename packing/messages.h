@@ -10,6 +10,9 @@ inline constexpr char MSG_NO_MEMORY_SRC[] = "Can't allocate memory %d bytes for 
 
 // EXIT_DATA
 inline constexpr char MSG_CANT_READ_INPUT[] = "Can't read file: %s!\n";
+// The input's length is not the one it had when the run started: something
+// wrote it meanwhile.
+inline constexpr char MSG_INPUT_CHANGED[] = "Can't pack %s: it changed during the run!\n";
 inline constexpr char MSG_DECODE_SIZE[] = "Can't decode correctly!\n\torg_size = %d, decode_size = %d\n";
 inline constexpr char MSG_DECODE_MISMATCH[] = "Can't decode correctly!\n";
 

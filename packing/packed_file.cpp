@@ -1,6 +1,7 @@
 #include "packed_file.h"
 
 #include "messages.h"
+#include "progress_line.h"
 #include "verify_buffers.h"
 
 #include "codec/decoder.h"
@@ -19,8 +20,8 @@
 namespace packing {
 
 using codec::decode_tokens;
-using codec::encode_stream;
-using codec::encode_stream_smallest;
+using codec::encode_stream_reporting;
+using codec::encode_stream_smallest_reporting;
 using codec::make_token_writer;
 using codec::TokenWriter;
 
@@ -33,20 +34,25 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
         toolrt::write_le32(out, word);
     TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
     std::int64_t start = platform::file_position(input);
+    std::uint64_t declared = layout.length_word < header.size() ? header.begin()[layout.length_word] : 0;
+    codec::Progress progress = progress_line(input_name, declared);
     if (choice == StreamChoice::SMALLEST)
-        encode_stream_smallest(input, writer);
+        encode_stream_smallest_reporting(input, writer, progress);
     else
-        encode_stream(input, writer);
+        encode_stream_reporting(input, writer, progress);
+    end_progress_line();
 
     // The encoder takes a short read for the end of the input. Before the
     // stream replaces anything, make sure it was the end.
-    bool whole = header.size() == layout.header_words && layout.length_word < header.size() &&
-                 !std::ferror(input) && start >= 0 &&
-                 platform::file_position(input) - start == std::int64_t{header.begin()[layout.length_word]};
-    if (!whole)
+    // The proof may read the file back before the commit would flush it.
+    if (std::fflush(out) != 0 || std::ferror(out))
+        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_SHORT_WRITE);
+    bool laid_out = header.size() == layout.header_words && layout.length_word < header.size();
+    if (!laid_out || std::ferror(input) || start < 0)
         toolrt::fail(toolrt::EXIT_DATA, MSG_CANT_READ_INPUT, input_name);
-    std::FILE* committed = toolrt::temp_output_commit();
-    return PackedFile{writer.bytes_written, committed};
+    if (platform::file_position(input) - start != std::int64_t{header.begin()[layout.length_word]})
+        toolrt::fail(toolrt::EXIT_DATA, MSG_INPUT_CHANGED, input_name);
+    return PackedFile{writer.bytes_written, out};
 }
 
 namespace {
@@ -57,9 +63,10 @@ struct LoadedFile {
     std::size_t stream_size;
 };
 
-// Reads the packed file whole.
+// Reads the packed file whole, from its start.
 LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
 {
+    platform::seek_file(packed, 0);
     std::int32_t declared = 0;
     for (unsigned i = 0; i < layout.header_words; ++i) {
         std::uint32_t word = toolrt::read_le32(packed);
@@ -76,20 +83,20 @@ LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC,
                      static_cast<int>(std::min<std::int64_t>(size, toolrt::MAX_INPUT_SIZE)));
     std::size_t stream_size = std::fread(src, 1, static_cast<std::size_t>(size), packed);
-    std::fclose(packed);
     return LoadedFile{declared, src, stream_size};
 }
 
 // Reads the input from `offset` to its end into the src buffer and
 // compares it with the `decoded` bytes.
-void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned char* decoded,
-                        std::size_t decoded_size)
+void compare_with_input(std::FILE* input, const char* input_name, std::int64_t offset,
+                        const unsigned char* decoded, std::size_t decoded_size)
 {
     std::int64_t size = toolrt::file_length(input) - offset;
     // An input that changed length since it was packed cannot match.
-    if (size != static_cast<std::int64_t>(decoded_size) || !platform::seek_file(input, offset)) {
+    if (size != static_cast<std::int64_t>(decoded_size))
+        toolrt::fail(toolrt::EXIT_DATA, MSG_INPUT_CHANGED, input_name);
+    if (!platform::seek_file(input, offset))
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
-    }
     unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
     if (src == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC, static_cast<int>(size));
@@ -100,7 +107,7 @@ void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned ch
 
 }  // namespace
 
-void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input,
+void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input, const char* input_name,
                         std::int64_t input_offset)
 {
     LoadedFile packed = load_packed_file(packed_file, layout);
@@ -116,7 +123,7 @@ void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* 
     if (decoded != capacity)
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
 
-    compare_with_input(input, input_offset, dst, capacity);
+    compare_with_input(input, input_name, input_offset, dst, capacity);
     verify_buffer_free(VerifyBuffer::SRC);
     verify_buffer_free(VerifyBuffer::DST);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace platform {
 
@@ -45,5 +46,10 @@ FileKind file_kind(const char* name);
 
 // Whether any entry of that name exists; a dangling link counts.
 bool name_exists(const char* name);
+
+// Whether two names (or parts of names, such as extensions) would name the
+// same entry by this system's rules: byte for byte on POSIX, regardless of
+// case on Windows, whose file systems ignore it.
+bool same_name(std::string_view a, std::string_view b);
 
 }  // namespace platform

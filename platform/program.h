@@ -16,4 +16,9 @@ namespace platform {
 // and what the program prints fails to write instead of being lost quietly.
 std::vector<std::string> start_program(int argc, char** argv);
 
+// Whether standard error is a terminal (a console on Windows), where a
+// progress line that is rewritten in place can be shown; never a pipe or a
+// file, whose readers would keep every version of it.
+bool standard_error_is_terminal();
+
 }  // namespace platform

@@ -23,11 +23,7 @@ ImageInput read_optional_input(const char* name, std::span<std::uint8_t> image)
         break;
     case platform::OpenResult::MISSING:
         return {};
-    case platform::OpenResult::NOT_REGULAR:
-        // A directory has always been an input that cannot be read.
-        if (platform::file_kind(name) == platform::FileKind::DIRECTORY)
-            toolrt::fail(EXIT_DATA, MSG_CANT_READ, name, std::strerror(EISDIR));
-        toolrt::fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
+    case platform::OpenResult::NOT_REGULAR:  // a directory, FIFO or device: as the packers refuse it
     case platform::OpenResult::FAILED:
         toolrt::fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, name);
     }

@@ -5,8 +5,8 @@
 // and ends the run before the output is touched: an input that exists but
 // cannot be opened or read, and one longer than the image, which would be cut
 // and reach the loader without the end mark of its token stream. An input
-// that is not a regular file (a FIFO, a device) is refused at once, without
-// waiting for a writer; a name that exists but leads nowhere (a dangling
+// that is not a regular file (a directory, a FIFO, a device) is refused at
+// once with EXIT_OPEN, without waiting for a writer; a name that exists but leads nowhere (a dangling
 // link) is an input that cannot be opened, not a missing one.
 //
 // The output never appears half-written. It goes through the platform's

@@ -38,7 +38,9 @@ inline constexpr char MSG_INPUT_TOO_LONG[] = "Can't scramble %s: longer than the
 inline constexpr char MSG_INPUT_OVERFLOW[] =
     "Can't scramble %s: %zu bytes, %zu more than the %zu-byte image!\n";
 // After MSG_INPUT_OVERFLOW, with the packer that wrote the input.
-inline constexpr char MSG_TRY_BEST[] = "Try %s --best: it writes the smallest stream the format allows.\n";
+// Only a fresh run can tell how much --best gains (nothing, on data that do
+// not compress), so the hint promises nothing.
+inline constexpr char MSG_TRY_BEST[] = "%s --best may write a smaller stream.\n";
 
 // Warnings on stderr: the run goes on with its usual status and image.
 inline constexpr char MSG_TAKES_NO_NAMES[] = "%s takes no file names: it reads %s in the current directory\n";

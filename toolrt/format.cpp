@@ -23,4 +23,15 @@ std::string format_text(const char* pattern, ...)
     return text;
 }
 
+std::string pad_to_characters(const std::string& text, std::size_t width)
+{
+    // Every byte but a continuation byte (10xxxxxx) starts a character.
+    constexpr unsigned TOP_BITS = 0xC0;
+    constexpr unsigned CONTINUATION = 0x80;
+    std::size_t characters = 0;
+    for (char byte : text)
+        characters += (static_cast<unsigned char>(byte) & TOP_BITS) != CONTINUATION;
+    return characters >= width ? text : std::string(width - characters, ' ') + text;
+}
+
 }  // namespace toolrt

@@ -34,9 +34,9 @@ const char* input_argument(const std::vector<std::string>& args, const char* nam
 }
 
 PackerCommand packer_command(const std::vector<std::string>& args, const char* name, const char* usage_format,
-                             const char* summary)
+                             const char* help_usage, const char* summary)
 {
-    answer_help_or_version(args, name, usage_format, summary);
+    answer_help_or_version(args, name, help_usage, summary);
     std::size_t first = 1;
     bool smallest = false;
     if (args.size() > first + 1 && args[first] == "--best") {
@@ -47,7 +47,7 @@ PackerCommand packer_command(const std::vector<std::string>& args, const char* n
         ++first;
     if (args.size() <= first)
         fail(EXIT_USAGE, usage_format, args.empty() ? name : args[0].c_str());
-    return PackerCommand{args[first].c_str(), smallest};
+    return PackerCommand{args[first].c_str(), smallest, first + 1};
 }
 
 }  // namespace toolrt

@@ -28,14 +28,17 @@ const char* input_argument(const std::vector<std::string>& args, const char* nam
 
 struct PackerCommand {
     const char* infile;
-    bool smallest;  // --best: the smallest stream instead of the standard one
+    bool smallest;        // --best: the smallest stream instead of the standard one
+    std::size_t ignored;  // index of the first argument after infile (args.size() if none)
 };
 
 // input_argument with the packers' one option. `--best` counts only as the
 // first argument and only when a file name follows it, so `lzspack --best`
 // alone still packs a file of that name; `--` there (first, or after
-// --best) ends the options when a file name follows it.
+// --best) ends the options when a file name follows it. --help prints
+// `help_usage` (which shows the options) where a wrong command line gets
+// `usage_format`.
 PackerCommand packer_command(const std::vector<std::string>& args, const char* name, const char* usage_format,
-                             const char* summary);
+                             const char* help_usage, const char* summary);
 
 }  // namespace toolrt

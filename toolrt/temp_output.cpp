@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 namespace toolrt {
 namespace {
@@ -19,14 +20,14 @@ struct Record {
     bool in_place = false;
 };
 
-Record g_record;
+// The pending outputs, in the order they were begun.
+std::vector<Record> g_records;
 
 }  // namespace
 
 std::FILE* temp_output_open(const char* final_name, std::FILE* mode_from)
 {
-    g_record.final_name = final_name;
-    g_record.in_place = platform::file_kind(final_name) == platform::FileKind::SPECIAL;
+    Record record{final_name, nullptr, platform::written_in_place(final_name)};
     platform::OutputError error = platform::OutputError::NONE;
     std::FILE* stream = platform::begin_output(final_name, mode_from, error);
     if (stream == nullptr) {
@@ -34,16 +35,22 @@ std::FILE* temp_output_open(const char* final_name, std::FILE* mode_from)
             fail(EXIT_OPEN, MSG_OUTPUT_NAME_TOO_LONG, final_name);
         fail(EXIT_OPEN, MSG_CANT_OPEN_TEMP);
     }
-    g_record.stream = stream;
+    record.stream = stream;
+    g_records.push_back(record);
     return stream;
 }
 
+bool temp_output_in_place() { return !g_records.empty() && g_records.back().in_place; }
+
 std::FILE* temp_output_commit(platform::Replace replace)
 {
-    std::FILE* stream = g_record.stream;
-    g_record.stream = nullptr;
-    const char* name = g_record.final_name.c_str();
-    switch (platform::commit_output(replace)) {
+    std::vector<Record> records;
+    records.swap(g_records);
+    int failed = 0;
+    platform::OutputError error = platform::commit_output(replace, &failed);
+    auto at = static_cast<std::size_t>(failed);
+    const char* name = at < records.size() ? records[at].final_name.c_str() : "";
+    switch (error) {
     case platform::OutputError::NONE:
         break;
     case platform::OutputError::EXISTS:
@@ -54,13 +61,21 @@ std::FILE* temp_output_commit(platform::Replace replace)
     case platform::OutputError::CANT_WRITE:
         fail(EXIT_DATA, MSG_SHORT_WRITE);
     }
-    if (g_record.in_place) {
-        std::fclose(stream);
+    if (records.empty())
+        return nullptr;
+    for (std::size_t i = 0; i + 1 < records.size(); ++i)
+        std::fclose(records[i].stream);
+    if (records.back().in_place) {
+        std::fclose(records.back().stream);
         return nullptr;
     }
-    return stream;
+    return records.back().stream;
 }
 
-void temp_output_cleanup() { platform::abandon_output(); }
+void temp_output_cleanup()
+{
+    g_records.clear();
+    platform::abandon_output();
+}
 
 }  // namespace toolrt

@@ -5,11 +5,14 @@
 // once complete and on the disk is given the final name in one step. A reader
 // of the final name therefore sees the old file or the whole new one, never a
 // mixture and never nothing. Until the commit the file is pending: an exit of
-// any kind (fail, a return from main, SIGINT, SIGTERM, SIGHUP) removes it. At
-// most one output is pending at a time.
+// any kind (fail, a return from main, SIGINT, SIGTERM, SIGHUP) removes it.
+// apppack's two outputs are pending together and committed together, so an
+// interrupted or failed run leaves the old pair or the new one.
 //
-// The one exception is a final name that is a device or a FIFO (/dev/null,
-// /dev/stdout on a pipe): that is written into directly, as the user asked.
+// The one exception is a final name that is or leads to a device, a FIFO or
+// the process's standard output (/dev/null, /dev/stdout): that is written
+// into directly, as the user asked. A symbolic link is followed, never
+// replaced (see platform/output_file.h).
 #pragma once
 
 #include "platform/output_file.h"
@@ -24,16 +27,20 @@ namespace toolrt {
 // EXIT_OPEN if it cannot be created.
 std::FILE* temp_output_open(const char* final_name, std::FILE* mode_from = nullptr);
 
-// Syncs the pending file and gives it the final name given to
-// temp_output_open, replacing any file of that name only if `replace` allows.
-// Data that never reached the disk, or a name that cannot be given, remove
-// the file and fail with EXIT_DATA; an existing file that may not be
-// replaced, with EXIT_USAGE. Returns the committed file's stream at its
-// start, for the caller to read back and close; nullptr (nothing to read
-// back) when the output was a device or FIFO written in place.
+// Whether the output begun last is written in place (nothing to read back).
+bool temp_output_in_place();
+
+// Syncs every pending file and gives each the final name given to
+// temp_output_open, together, replacing a file of that name only if
+// `replace` allows. Data that never reached the disk, or a name that cannot
+// be given, remove the files and fail with EXIT_DATA; an existing file that
+// may not be replaced, with EXIT_USAGE. Returns the stream of the output
+// begun last at its start, for the caller to read back and close (the others
+// are closed); nullptr (nothing to read back) when that output was written
+// in place.
 std::FILE* temp_output_commit(platform::Replace replace = platform::Replace::ALLOWED);
 
-// Removes the pending temporary file, if any. Runs at exit on its own; public
+// Removes every pending temporary file. Runs at exit on its own; public
 // for the tests.
 void temp_output_cleanup();
 

@@ -82,4 +82,6 @@ bool name_exists(const char* name)
     return lstat(name, &info) == 0;
 }
 
+bool same_name(std::string_view a, std::string_view b) { return a == b; }
+
 }  // namespace platform

@@ -19,6 +19,7 @@
 #include "platform/output_file.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -47,7 +48,7 @@ constexpr int TEMP_NAME_TRIES = 100;
 struct Pending {
     std::FILE* stream = nullptr;
     int directory = -1;     // the final name's directory
-    bool in_place = false;  // a device or FIFO, written directly
+    bool in_place = false;  // a device, a FIFO or standard output, written directly
     bool nameless = false;  // an O_TMPFILE file
     std::string final_name;
     char temp_name[TEMP_NAME_SIZE] = {};  // in `directory`, while has_temp_name
@@ -55,12 +56,16 @@ struct Pending {
     volatile std::sig_atomic_t pending = 0;
 };
 
-Pending g_output;
+Pending g_outputs[MAX_PENDING_OUTPUTS];
+
+// Links followed before a name is given up on, as the kernel's own limit.
+constexpr int MAX_LINK_HOPS = 40;
 
 void on_interruption(int signal)
 {
-    if (g_output.has_temp_name)
-        unlinkat(g_output.directory, g_output.temp_name, 0);
+    for (const Pending& output : g_outputs)
+        if (output.has_temp_name)
+            unlinkat(output.directory, output.temp_name, 0);
     // End the way the signal would have ended us, so the caller sees it.
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -166,21 +171,22 @@ mode_t mode_of(std::FILE* mode_from)
 // Linking an O_TMPFILE file through /proc works without privileges.
 bool can_link_nameless_files() { return access("/proc/self/fd", X_OK) == 0; }
 
-// A new file in `directory`, nameless if possible; -1 if none can be made.
-int create_file(int directory, mode_t mode)
+// A new file in the output's directory, nameless if possible; -1 if none
+// can be made.
+int create_file(Pending& output, mode_t mode)
 {
     if (can_link_nameless_files()) {
-        int fd = openat(directory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        int fd = openat(output.directory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
         if (fd >= 0) {
-            g_output.nameless = true;
+            output.nameless = true;
             return fd;
         }
     }
     for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
-        make_temp_name(g_output.temp_name);
-        int fd = openat(directory, g_output.temp_name, O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
+        make_temp_name(output.temp_name);
+        int fd = openat(output.directory, output.temp_name, O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
         if (fd >= 0) {
-            g_output.has_temp_name = 1;
+            output.has_temp_name = 1;
             return fd;
         }
         if (errno != EEXIST)
@@ -189,16 +195,35 @@ int create_file(int directory, mode_t mode)
     return -1;
 }
 
-void forget_pending()
+void forget_pending(Pending& output)
 {
-    if (g_output.directory >= 0)
-        close(g_output.directory);
-    g_output = Pending{};
+    if (output.directory >= 0)
+        close(output.directory);
+    output = Pending{};
 }
 
-std::FILE* begin_in_place(const char* final_name, OutputError& error)
+Pending* free_slot()
 {
-    int fd = open(final_name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    for (Pending& output : g_outputs)
+        if (!output.pending)
+            return &output;
+    return nullptr;
+}
+
+bool writable(int fd)
+{
+    int flags = fcntl(fd, F_GETFL);
+    return flags != -1 && (flags & O_ACCMODE) != O_RDONLY;
+}
+
+// A device or FIFO is opened by its name; standard output is reached through
+// its own descriptor, so the data land where it stands (after what the shell
+// or an earlier program wrote), not over the start of its file.
+std::FILE* begin_in_place(Pending& output, const char* final_name, OutputError& error)
+{
+    int fd = is_standard_output(final_name) && writable(STDOUT_FILENO)
+                 ? fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0)
+                 : open(final_name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
     std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (stream == nullptr) {
         if (fd >= 0)
@@ -206,10 +231,39 @@ std::FILE* begin_in_place(const char* final_name, OutputError& error)
         error = OutputError::CANT_CREATE;
         return nullptr;
     }
-    g_output.stream = stream;
-    g_output.in_place = true;
-    g_output.pending = 1;
+    output.stream = stream;
+    output.in_place = true;
+    output.pending = 1;
     return stream;
+}
+
+// The name a chain of symbolic links ends at: the link's target, read
+// relative to the link's own directory. Renaming onto that name replaces
+// the file the user meant and leaves the links alone. False (errno ELOOP or
+// ENAMETOOLONG) if the chain does not end.
+bool follow_links(const char* name, std::string& resolved)
+{
+    std::string path = name;
+    for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            resolved = path;
+            return true;
+        }
+        char target[PATH_MAX];
+        ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length < 0)
+            return false;
+        if (static_cast<std::size_t>(length) >= sizeof target) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        std::string next(target, static_cast<std::size_t>(length));
+        std::size_t slash = path.rfind('/');
+        path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
+    }
+    errno = ELOOP;
+    return false;
 }
 
 // Links the nameless file in under `final_name`; EEXIST if the name is taken.
@@ -220,41 +274,42 @@ int link_nameless(int fd, int directory, const char* name)
     return linkat(AT_FDCWD, path, directory, name, AT_SYMLINK_FOLLOW);
 }
 
-// Names the temporary file `final_name` only if no entry has that name.
-OutputError name_without_replacing(int fd)
+// Names the temporary file its final name only if no entry has that name.
+OutputError name_without_replacing(Pending& output)
 {
+    int fd = fileno(output.stream);
+    const char* final_name = output.final_name.c_str();
     int named;
-    if (g_output.nameless) {
-        named = link_nameless(fd, AT_FDCWD, g_output.final_name.c_str());
+    if (output.nameless) {
+        named = link_nameless(fd, AT_FDCWD, final_name);
     } else {
-        named = renameat2(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(),
-                          RENAME_NOREPLACE);
+        named = renameat2(output.directory, output.temp_name, AT_FDCWD, final_name, RENAME_NOREPLACE);
         if (named != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
             // A file system without RENAME_NOREPLACE: a link never replaces.
-            named = linkat(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str(), 0);
+            named = linkat(output.directory, output.temp_name, AT_FDCWD, final_name, 0);
             if (named == 0)
-                unlinkat(g_output.directory, g_output.temp_name, 0);
+                unlinkat(output.directory, output.temp_name, 0);
         }
     }
     if (named != 0)
         return errno == EEXIST ? OutputError::EXISTS : OutputError::CANT_RENAME;
-    g_output.has_temp_name = 0;
+    output.has_temp_name = 0;
     return OutputError::NONE;
 }
 
-// Names the temporary file `final_name`, replacing what has that name.
-OutputError name_replacing(int fd)
+// Names the temporary file its final name, replacing what has that name.
+OutputError name_replacing(Pending& output)
 {
-    if (g_output.nameless) {
+    if (output.nameless) {
         // A nameless file gets a random name first: rename then replaces
         // the final name in one step.
         int linked = -1;
         for (int attempt = 0; attempt < TEMP_NAME_TRIES && linked != 0; ++attempt) {
-            make_temp_name(g_output.temp_name);
-            g_output.has_temp_name = 1;
-            linked = link_nameless(fd, g_output.directory, g_output.temp_name);
+            make_temp_name(output.temp_name);
+            output.has_temp_name = 1;
+            linked = link_nameless(fileno(output.stream), output.directory, output.temp_name);
             if (linked != 0) {
-                g_output.has_temp_name = 0;
+                output.has_temp_name = 0;
                 if (errno != EEXIST)
                     return OutputError::CANT_RENAME;
             }
@@ -262,10 +317,24 @@ OutputError name_replacing(int fd)
         if (linked != 0)
             return OutputError::CANT_RENAME;
     }
-    if (renameat(g_output.directory, g_output.temp_name, AT_FDCWD, g_output.final_name.c_str()) != 0)
+    if (renameat(output.directory, output.temp_name, AT_FDCWD, output.final_name.c_str()) != 0)
         return OutputError::CANT_RENAME;
-    g_output.has_temp_name = 0;
+    output.has_temp_name = 0;
     return OutputError::NONE;
+}
+
+// What naming would meet, asked before any name is given, so that a pair
+// is not left half committed by an obstacle that was there all along.
+OutputError obstacle(const Pending& output, Replace replace)
+{
+    if (!output.pending || output.in_place)
+        return OutputError::NONE;
+    struct stat info;
+    if (lstat(output.final_name.c_str(), &info) != 0)
+        return OutputError::NONE;
+    if (replace == Replace::REFUSED)
+        return OutputError::EXISTS;
+    return S_ISDIR(info.st_mode) ? OutputError::CANT_RENAME : OutputError::NONE;
 }
 
 // fsync on a file that cannot be synced (EINVAL) has nothing to lose.
@@ -278,81 +347,137 @@ OutputError fail_commit(OutputError error)
     return error;
 }
 
+// The data of a pending output written and, for a new file, on the disk.
+bool flushed(const Pending& output)
+{
+    bool written = std::fflush(output.stream) == 0 && !std::ferror(output.stream);
+    return written && (output.in_place || synced(fileno(output.stream)));
+}
+
+OutputError give_name(Pending& output, Replace replace)
+{
+    if (!output.pending || output.in_place)
+        return OutputError::NONE;
+    return replace == Replace::REFUSED ? name_without_replacing(output) : name_replacing(output);
+}
+
+// A committed output's stream becomes the caller's, at its start.
+void hand_over(Pending& output)
+{
+    if (!output.pending)
+        return;
+    if (!output.in_place) {
+        // The name is on the disk only once its directory is.
+        synced(output.directory);
+        fseeko(output.stream, 0, SEEK_SET);
+    }
+    output.stream = nullptr;
+    forget_pending(output);
+}
+
 }  // namespace
+
+bool is_standard_output(const char* name)
+{
+    // A device is opened by its name anyway; only a file or a pipe behind
+    // standard output must be reached through the descriptor itself.
+    struct stat out;
+    struct stat named;
+    return fstat(STDOUT_FILENO, &out) == 0 && !S_ISCHR(out.st_mode) && stat(name, &named) == 0 &&
+           out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+}
+
+bool written_in_place(const char* final_name)
+{
+    struct stat info;
+    if (stat(final_name, &info) != 0)
+        return false;
+    return (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) || is_standard_output(final_name);
+}
 
 std::FILE* begin_output(const char* final_name, std::FILE* mode_from, OutputError& error)
 {
     error = OutputError::NONE;
     install_cleanups();
     InterruptionBlock block;
-    abandon_output();
+    Pending* slot = free_slot();
+    if (slot == nullptr) {
+        error = OutputError::CANT_CREATE;
+        return nullptr;
+    }
+    Pending& output = *slot;
+    if (written_in_place(final_name))
+        return begin_in_place(output, final_name, error);
+    std::string resolved;
     struct stat info;
-    bool exists = stat(final_name, &info) == 0;
-    if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-        return begin_in_place(final_name, error);
     // A name the system refuses could never be committed (errno says so).
-    if (!exists && errno == ENAMETOOLONG) {
+    if (!follow_links(final_name, resolved) ||
+        (stat(resolved.c_str(), &info) != 0 && errno == ENAMETOOLONG)) {
         error = OutputError::CANT_CREATE;
         return nullptr;
     }
 
-    g_output.directory = open_directory_of(final_name);
-    int fd = g_output.directory < 0 ? -1 : create_file(g_output.directory, mode_of(mode_from));
+    output.directory = open_directory_of(resolved.c_str());
+    int fd = output.directory < 0 ? -1 : create_file(output, mode_of(mode_from));
     std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "w+b");
     if (stream == nullptr) {
         ErrnoKeeper keep;
         if (fd >= 0)
             close(fd);
-        if (g_output.has_temp_name)
-            unlinkat(g_output.directory, g_output.temp_name, 0);
-        forget_pending();
+        if (output.has_temp_name)
+            unlinkat(output.directory, output.temp_name, 0);
+        forget_pending(output);
         error = OutputError::CANT_CREATE;
         return nullptr;
     }
-    g_output.stream = stream;
-    g_output.final_name = final_name;
-    g_output.pending = 1;
+    output.stream = stream;
+    output.final_name = resolved;
+    output.pending = 1;
     return stream;
 }
 
-OutputError commit_output(Replace replace)
+OutputError commit_output(Replace replace, int* failed)
 {
-    if (!g_output.pending)
+    bool any = false;
+    for (const Pending& output : g_outputs)
+        any = any || output.pending;
+    if (!any)
         return OutputError::CANT_WRITE;
-    std::FILE* stream = g_output.stream;
-    bool written = std::fflush(stream) == 0 && !std::ferror(stream);
-    if (g_output.in_place) {
-        if (!written)
-            return fail_commit(OutputError::CANT_WRITE);
-        g_output = Pending{};
-        return OutputError::NONE;
-    }
-    if (!written || !synced(fileno(stream)))
-        return fail_commit(OutputError::CANT_WRITE);
+    // Each step is done for every output before the next begins: the data
+    // of all on the disk, then every obstacle known, then the names.
+    auto failing = [failed](const Pending& output, OutputError error) {
+        if (failed != nullptr)
+            *failed = static_cast<int>(&output - g_outputs);
+        return fail_commit(error);
+    };
+    for (const Pending& output : g_outputs)
+        if (output.pending && !flushed(output))
+            return failing(output, OutputError::CANT_WRITE);
+    for (const Pending& output : g_outputs)
+        if (OutputError found = obstacle(output, replace); found != OutputError::NONE)
+            return failing(output, found);
 
     InterruptionBlock block;
-    OutputError named =
-        replace == Replace::REFUSED ? name_without_replacing(fileno(stream)) : name_replacing(fileno(stream));
-    if (named != OutputError::NONE)
-        return fail_commit(named);
-    // The name is on the disk only once its directory is.
-    synced(g_output.directory);
-    fseeko(stream, 0, SEEK_SET);
-    g_output.stream = nullptr;  // the caller's now
-    forget_pending();
+    for (Pending& output : g_outputs)
+        if (OutputError named = give_name(output, replace); named != OutputError::NONE)
+            return failing(output, named);
+    for (Pending& output : g_outputs)
+        hand_over(output);
     return OutputError::NONE;
 }
 
 void abandon_output()
 {
     InterruptionBlock block;
-    if (!g_output.pending)
-        return;
-    if (g_output.stream != nullptr)
-        std::fclose(g_output.stream);
-    if (g_output.has_temp_name)
-        unlinkat(g_output.directory, g_output.temp_name, 0);
-    forget_pending();
+    for (Pending& output : g_outputs) {
+        if (!output.pending)
+            continue;
+        if (output.stream != nullptr)
+            std::fclose(output.stream);
+        if (output.has_temp_name)
+            unlinkat(output.directory, output.temp_name, 0);
+        forget_pending(output);
+    }
 }
 
 }  // namespace platform

@@ -39,4 +39,6 @@ std::vector<std::string> start_program(int argc, char** argv)
     return std::vector<std::string>(argv, argv + argc);
 }
 
+bool standard_error_is_terminal() { return isatty(STDERR_FILENO) == 1; }
+
 }  // namespace platform

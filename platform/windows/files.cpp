@@ -102,6 +102,23 @@ FileKind file_kind(const char* name)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::DIRECTORY : FileKind::REGULAR;
 }
 
+bool same_name(std::string_view a, std::string_view b)
+{
+    auto wide = [](std::string_view text) {
+        int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        std::wstring converted(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+        if (length > 0)
+            MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(),
+                                length);
+        return converted;
+    };
+    std::wstring first = wide(a);
+    std::wstring second = wide(b);
+    // The file system's own rule: ordinal, each character's upper case.
+    return CompareStringOrdinal(first.data(), static_cast<int>(first.size()), second.data(),
+                                static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
+}
+
 bool name_exists(const char* name)
 {
     // The attributes are the entry's own: a dangling link still has them.

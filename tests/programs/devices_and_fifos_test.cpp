@@ -70,10 +70,96 @@ TEST(SpecialOutput, LzsunpackWritesIntoAFifoAndThroughDevStdout)
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(std::string(received, static_cast<std::size_t>(std::max<ssize_t>(length, 0))), DATA);
     EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+}
 
-    result = run_program(LZSUNPACK_PATH, {"x.lzs", "/dev/stdout"}, dir.path());
+// The pipe carries the data alone: the report goes to stderr whenever the
+// data go to standard output, by "-", -c, or a name that leads there.
+TEST(StandardOutput, LzsunpackPipesTheDataAloneWithTheReportOnStderr)
+{
+    ScratchDir dir;
+    make_packed(dir);
+    const std::string report = "       x.lzs: lzs        31 -->       44\n";
+    for (std::vector<std::string> args : {std::vector<std::string>{"x.lzs", "/dev/stdout"},
+                                          {"x.lzs", "-"},
+                                          {"-c", "x.lzs"},
+                                          {"-f", "x.lzs", "/proc/self/fd/1"}}) {
+        SCOPED_TRACE(args.back());
+        RunResult result = run_program(LZSUNPACK_PATH, args, dir.path());
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, DATA);
+        EXPECT_EQ(result.err, report);
+    }
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.dat", "x.lzs"}));
+}
+
+// Standard output redirected to a file, and a link to it as the output:
+// the data must land in that file, and the link must stay a link (a rename
+// over it used to replace it, leaving the file with the report alone).
+TEST(StandardOutput, LzsunpackWritesThroughALinkToStandardOutputIntoTheFileBehindIt)
+{
+    ScratchDir dir;
+    make_packed(dir);
+    fs::create_symlink("/proc/self/fd/1", dir / "mystdout");
+    const std::string redirected = (dir / "f1.out").string();
+    RunOptions options;
+    options.child_setup = [&redirected] {
+        int fd = open(redirected.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, STDOUT_FILENO);
+    };
+    RunResult result = run_program(LZSUNPACK_PATH, {"-f", "x.lzs", "mystdout"}, dir.path(), options);
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out.substr(0, DATA.size()), DATA);
+    EXPECT_TRUE(fs::is_symlink(dir / "mystdout"));
+    EXPECT_EQ(dir.read("f1.out"), testing_support::bytes_of(DATA));
+    EXPECT_EQ(result.err, "       x.lzs: lzs        31 -->       44\n");
+}
+
+// Any other link is followed, never replaced: the file it leads to gets the
+// data (created if the link leads nowhere yet), in its own directory.
+TEST(SpecialOutput, EveryOutputThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink)
+{
+    ScratchDir dir;
+    make_packed(dir);
+    fs::create_directory(dir / "real");
+    dir.write("real/old", std::string("earlier"));
+    fs::create_symlink("real/old", dir / "to_old");
+    fs::create_symlink("real/new", dir / "to_new");
+    fs::create_symlink("real/x.lzs", dir / "y.lzs");
+    dir.write("y.dat", DATA);
+    for (const char* link : {"to_old", "to_new"})
+        EXPECT_EQ(run_program(LZSUNPACK_PATH, {"-f", "x.lzs", link}, dir.path()).status, 0) << link;
+    EXPECT_EQ(run_program(LZSPACK_PATH, {"y.dat"}, dir.path()).status, 0);
+    for (const char* link : {"to_old", "to_new", "y.lzs"})
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    EXPECT_EQ(dir.read("real/old"), testing_support::bytes_of(DATA));
+    EXPECT_EQ(dir.read("real/new"), testing_support::bytes_of(DATA));
+    EXPECT_EQ(dir.read("real/x.lzs"), dir.read("x.lzs"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 3);
+}
+
+// "-" as the file reads standard input; the kind must then be given.
+TEST(StandardInput, LzsunpackReadsAnImageFromStandardInputWithItsKindGiven)
+{
+    ScratchDir dir;
+    make_packed(dir);
+    const std::string image = (dir / "x.lzs").string();
+    RunOptions options;
+    options.child_setup = [&image] {
+        int fd = open(image.c_str(), O_RDONLY);
+        dup2(fd, STDIN_FILENO);
+    };
+    RunResult result = run_program(LZSUNPACK_PATH, {"-t", "lzs", "-"}, dir.path(), options);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, DATA);
+    EXPECT_EQ(result.err, "           -: lzs        31 -->       44\n");
+
+    result = run_program(LZSUNPACK_PATH, {"-t", "lzs", "-", "out"}, dir.path(), options);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(dir.read("out"), testing_support::bytes_of(DATA));
+    EXPECT_EQ(result.out, "           -: lzs        31 -->       44\n");
+
+    result = run_program(LZSUNPACK_PATH, {"-"}, dir.path(), options);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Can't tell the kind of standard input: give it with -t!\n\n");
 }
 
 struct FifoInput {

@@ -67,6 +67,17 @@ TEST(EveryProgram, PrintsTheToolChainVersionAndTouchesNoFile)
     }
 }
 
+// --help shows the options a wrong command line's usage does not.
+TEST(Packers, ShowBestAndTheEndOfOptionsInTheirHelpUsage)
+{
+    const std::pair<Program, const char*> cases[] = {{PROGRAMS[0], " [--best] [--] infile [outfile]\n"},
+                                                     {PROGRAMS[1], " [--best] [--] infile\n"}};
+    for (const auto& [program, usage] : cases) {
+        std::string out = answer_of(program, "--help");
+        EXPECT_EQ(out.substr(0, out.find('\n') + 1), std::string("Usage: ") + program.path + usage);
+    }
+}
+
 TEST(Packers, TakeHelpWithAnotherArgumentAsTheInputFileName)
 {
     for (const char* path : {LZSPACK_PATH, APPPACK_PATH}) {

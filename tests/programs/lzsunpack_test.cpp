@@ -374,11 +374,11 @@ TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)
         RunResult result = lzsunpack(dir, args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, std::string("Usage: ") + LZSUNPACK_PATH +
-                                  " [-v] [-f] [-t lzs|app|app2|pak] file [outfile]\n\n");
+                                  " [-v] [-f] [-c] [-t lzs|app|app2|pak] file [outfile]\n\n");
     }
     RunResult unknown = lzsunpack(dir, {"-vx", "a.lzs"});
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_EQ(unknown.err, "Can't use -x: the flags are -v, -f and -t KIND (see --help)!\n\n");
+    EXPECT_EQ(unknown.err, "Can't use -x: the flags are -v, -f, -c and -t KIND (see --help)!\n\n");
     EXPECT_TRUE(dir.entries().empty());
 }
 

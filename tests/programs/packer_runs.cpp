@@ -1,5 +1,6 @@
 #include "packer_runs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -64,6 +65,7 @@ long long temporary_size(const ScratchDir& dir)
     const fs::path where = fs::canonical(dir.path(), error);
     // A nameless file has no entry in the directory: it is seen only through
     // the descriptor of the process writing it.
+    long long largest = -1;
     for (const auto& process : fs::directory_iterator("/proc", error)) {
         std::error_code ignored;
         if (fs::read_symlink(process.path() / "cwd", ignored) != where)
@@ -73,11 +75,12 @@ long long temporary_size(const ScratchDir& dir)
             if (target.parent_path() == where &&
                 open_for_writing(process.path() / "fdinfo" / fd.path().filename())) {
                 auto size = fs::file_size(fd.path(), ignored);
-                return ignored ? -1 : static_cast<long long>(size);
+                if (!ignored)
+                    largest = std::max(largest, static_cast<long long>(size));
             }
         }
     }
-    return -1;
+    return largest;
 }
 
 }  // namespace packer_runs

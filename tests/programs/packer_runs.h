@@ -40,8 +40,9 @@ Files prepare(const ScratchDir& dir, const Packer& packer, const Bytes& input);
 testing_support::RunResult run(const Packer& packer, const ScratchDir& dir,
                                const testing_support::RunOptions& options = {});
 
-// The size of the file a program running in `dir` has open for writing
-// there (its pending output, named or nameless), or -1 if there is none.
+// The size of the largest file a program running in `dir` has open for
+// writing there (its pending outputs, named or nameless), or -1 if there is
+// none.
 long long temporary_size(const ScratchDir& dir);
 
 }  // namespace packer_runs

@@ -4,6 +4,7 @@
 #include "lzsunpack/command_line.h"
 #include "lzsunpack/file_names.h"
 #include "lzsunpack/report.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +28,21 @@ TEST(KindOfFile, KnowsTheFixedNamesAndTheExtensions)
 TEST(KindOfFile, TellsNothingFromOtherNames)
 {
     // app_head.bin shares zq_app.bin's extension; ".lzs" is a name, not an extension.
-    for (const char* name :
-         {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", "x.LZS", ""})
+    for (const char* name : {"app_head.bin", "x.bin", "x", ".lzs", "x.lzs/data", "my_zq_app.bin", ""})
         EXPECT_EQ(lzsunpack::kind_of_file(name), std::nullopt) << name;
+}
+
+// Names in another case tell their kind where the system ignores case
+// (Windows), and nothing where it does not.
+TEST(KindOfFile, ReadsNamesInAnotherCaseAsTheSystemDoes)
+{
+    bool case_blind = platform::same_name("X.LZS", "x.lzs");
+    EXPECT_FALSE(platform::same_name("x.lzs", "x.lz"));
+    for (auto [name, kind] : {std::pair{"x.LZS", ImageKind::LZS}, std::pair{"CHKPS.PAK", ImageKind::PAK},
+                              std::pair{"Zq_App2.Bin", ImageKind::APP2}}) {
+        std::optional<ImageKind> told = lzsunpack::kind_of_file(name);
+        EXPECT_EQ(told, case_blind ? std::optional(kind) : std::nullopt) << name;
+    }
 }
 
 TEST(DerivedOutputName, ReplacesTheExtensionByTheKinds)
@@ -98,6 +111,7 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheUsageAndSaysWhy)
         {{"a", "b", "c"}, Action::USAGE_ERROR, ""},
         {{"--"}, Action::USAGE_ERROR, ""},
         {{"a", "-f", "b"}, Action::USAGE_ERROR, ""},
+        {{"-c", "a", "b"}, Action::USAGE_ERROR, ""},
         {{"-x", "a"}, Action::UNKNOWN_FLAG, "-x"},
         {{"-vx", "a"}, Action::UNKNOWN_FLAG, "-x"},
         {{"-tv", "lzs", "a"}, Action::UNKNOWN_FLAG, "-v"},
@@ -140,6 +154,15 @@ TEST(Report, SaysThereIsNoMeanMatchWithoutMatches)
     std::string text = lzsunpack::format_statistics(stats);
     EXPECT_NE(text.find("  mean match: none\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("nan"), std::string::npos);
+}
+
+// The packers' %12s pads by bytes; the report pads by characters.
+TEST(Report, PadsANameByCharactersNotBytes)
+{
+    EXPECT_EQ(lzsunpack::format_report("\xC3\xA9t\xC3\xA9.lzs", lzsunpack::ImageKind::LZS, 10, 3),
+              "     \xC3\xA9t\xC3\xA9.lzs: lzs        10 -->        3\n");
+    EXPECT_EQ(lzsunpack::format_report("a.lzs", lzsunpack::ImageKind::LZS, 10, 3),
+              "       a.lzs: lzs        10 -->        3\n");
 }
 
 // The report line once had a fixed buffer that cut a long name.

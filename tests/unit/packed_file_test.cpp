@@ -2,6 +2,7 @@
 // its input, for whatever reason, must never pass.
 #include "packing/packed_file.h"
 #include "tests/support/scratch_dir.h"
+#include "toolrt/temp_output.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ void pack_declaring(const ScratchDir& dir, std::uint32_t declared)
 {
     std::FILE* input = std::fopen((dir / "in.bin").string().c_str(), "rb");
     packing::write_packed_file(input, "in.bin", (dir / "in.lzs").string().c_str(), LZS_LAYOUT, {1, declared});
+    toolrt::temp_output_commit();
     std::exit(0);
 }
 
@@ -33,7 +35,8 @@ void pack(const ScratchDir& dir)
 void verify(const ScratchDir& dir)
 {
     std::FILE* input = std::fopen((dir / "in.bin").string().c_str(), "rb");
-    packing::verify_packed_file(std::fopen((dir / "in.lzs").string().c_str(), "rb"), LZS_LAYOUT, input, 0);
+    packing::verify_packed_file(std::fopen((dir / "in.lzs").string().c_str(), "rb"), LZS_LAYOUT, input,
+                                "in.bin", 0);
     std::exit(0);
 }
 
@@ -51,10 +54,15 @@ TEST(PackedFileDeathTest, RefusesAnInputThatChangedSinceItWasPacked)
     ScratchDir dir;
     dir.write("in.bin", std::string("the original input, the original input"));
     EXPECT_EXIT(pack(dir), testing::ExitedWithCode(0), "");
-    for (const char* changed : {"the original input, the original inpuT", "the original input",
-                                "the original input, the original input, and more"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"the original input, the original inpuT", "^Can't decode correctly!\n\n$"},
+        {"the original input", "^Can't pack in.bin: it changed during the run!\n\n$"},
+        {"the original input, the original input, and more",
+         "^Can't pack in.bin: it changed during the run!\n\n$"},
+    };
+    for (auto [changed, message] : cases) {
         dir.write("in.bin", std::string(changed));
-        EXPECT_EXIT(verify(dir), testing::ExitedWithCode(5), "^Can't decode correctly!\n\n$") << changed;
+        EXPECT_EXIT(verify(dir), testing::ExitedWithCode(5), message) << changed;
     }
 }
 
@@ -91,7 +99,7 @@ TEST(PackedFileDeathTest, KeepsTheEarlierFileWhenTheInputDidNotReadAsDeclared)
     // Shorter than declared (cut meanwhile, or a failed read), and longer.
     for (std::uint32_t declared : {11u, 9u, 0u}) {
         EXPECT_EXIT(pack_declaring(dir, declared), testing::ExitedWithCode(5),
-                    "^Can't read file: in.bin!\n\n$")
+                    "^Can't pack in.bin: it changed during the run!\n\n$")
             << declared;
         EXPECT_EQ(dir.read("in.lzs"), bytes_of("earlier output"));
         EXPECT_EQ(dir.entries(), (std::set<std::string>{"in.bin", "in.lzs"}));

@@ -132,3 +132,26 @@ TEST(WindowsNames, WritesBesideABackslashedOrDriveRelativeInput)
 }
 
 }  // namespace
+
+namespace {
+
+// Names are case-blind on Windows, so are the kinds lzsunpack reads from
+// them: an extension in capitals or a fixed name in another case.
+TEST(WindowsNames, LzsunpackTellsTheKindOfANameInAnyCase)
+{
+    ScratchDir dir;
+    dir.write("io.bin", std::string("abcabcabc"));
+    ASSERT_EQ(lzspack(dir, {"io.bin"}).status, 0);
+    fs::rename(dir / "io.lzs", dir / "IO.LZS");
+    ASSERT_EQ(run_program(CHKPAK_PATH, {}, dir.path()).status, 0);  // no chkps.lzs: the built-in image
+    fs::rename(dir / "chkps.pak", dir / "CHKPS.PAK");
+    RunResult result = run_program(LZSUNPACK_PATH, {"IO.LZS"}, dir.path());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(dir.read("IO"), bytes_of("abcabcabc"));
+    // The built-in image holds no stream, so the kind is known and the
+    // refusal is about the image, not its name.
+    result = run_program(LZSUNPACK_PATH, {"CHKPS.PAK"}, dir.path());
+    EXPECT_EQ(result.err.find("give it with -t"), std::string::npos) << result.err;
+}
+
+}  // namespace
