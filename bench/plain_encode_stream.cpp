@@ -7,6 +7,9 @@
 
 namespace codec {
 
-void encode_stream(std::FILE* input, TokenWriter& writer) { reference::plain_encode_stream(input, writer); }
+EncodeError encode_stream(ByteReader input, TokenWriter& writer)
+{
+    return reference::plain_encode_stream(input, writer);
+}
 
 }  // namespace codec

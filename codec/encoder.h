@@ -1,17 +1,17 @@
 // The LZ77 encoder that feeds the token stream.
 #pragma once
 
+#include "byte_io.h"
 #include "token_stream.h"
-
-#include <cstdio>
 
 namespace codec {
 
-// Compresses everything from `input`'s current position to its end into
-// `writer`, then finishes the stream. Reads in blocks of 16644 and then
-// 16384 bytes and never seeks; a short read is the end of the input. Errors
-// on the output side end the process (see TokenWriter).
-void encode_stream(std::FILE* input, TokenWriter& writer);
+// Compresses everything `input` hands out into `writer`, then finishes the
+// stream. Pulls blocks of 16644 and then 16384 bytes; a short read is the
+// end of the input. Holds about 0.9 MB whatever the input's length. Returns
+// NO_MEMORY (before writing anything) when that cannot be had, else the
+// writer's error (see TokenWriter).
+EncodeError encode_stream(ByteReader input, TokenWriter& writer);
 
 // How the encoder finds its matches. Every mode writes the same stream; they
 // differ only in speed. The tools use AUTOMATIC; tests and benchmarks force
@@ -22,6 +22,6 @@ enum class SearchMode {
     PREFIX_CHAINS,  // keep the longer-prefix chains for the whole input
 };
 
-void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode);
+EncodeError encode_stream_with(ByteReader input, TokenWriter& writer, SearchMode mode);
 
 }  // namespace codec

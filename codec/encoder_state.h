@@ -15,7 +15,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace codec::encoding {
 
@@ -81,7 +80,7 @@ struct Encoder {
     unsigned match_len = 0;
     unsigned match_pos = 0;
     bool slid = false;  // has the window slid yet?
-    std::FILE* input = nullptr;
+    ByteReader input = {};
 
     // Every position in [pos, crowded_until) has a crowded bucket.
     unsigned crowded_until = 0;

@@ -54,7 +54,7 @@ inline unsigned window_floor(const Encoder& e) { return e.slid ? e.pos - DICT_SI
 
 inline unsigned read_block(Encoder& e, unsigned at, unsigned size)
 {
-    return static_cast<unsigned>(std::fread(e.text + at, 1, size, e.input));
+    return static_cast<unsigned>(e.input.read(e.input.context, e.text + at, size));
 }
 
 // Moves the upper half of the window down, reads the next block and rebases

@@ -8,24 +8,17 @@
 #include "token_stream.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <span>
 
 namespace codec {
 
 // Writes the smallest stream for `input` through `writer` and finishes it.
-// Throws std::bad_alloc when its tables (about 15 bytes per input byte)
-// cannot be had.
-void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer);
+// Its tables take about 15 bytes per input byte: NO_MEMORY (before anything
+// is written) when they cannot be had, else the writer's error.
+EncodeError encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer);
 
 // The size of that stream (flag bytes and end mark included) without
-// writing it. Throws std::bad_alloc as encode_smallest does.
+// writing it; 0, which no stream is, when the tables cannot be had.
 std::uint64_t smallest_stream_size(std::span<const std::uint8_t> input);
-
-// encode_stream's contract with the smallest stream: reads `input` from its
-// current position to its end (a short read is the end), then writes. Holds
-// the whole input and the tables in memory; a failed allocation throws
-// std::bad_alloc, which the tools' new-handler turns into EXIT_MEMORY.
-void encode_stream_smallest(std::FILE* input, TokenWriter& writer);
 
 }  // namespace codec

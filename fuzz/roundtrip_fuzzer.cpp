@@ -53,17 +53,17 @@ testing_support::Bytes shape_input(const std::uint8_t* data, std::size_t size)
     return input;
 }
 
-void encode_with_plain_chains(std::FILE* input, codec::TokenWriter& writer)
+codec::EncodeError encode_with_plain_chains(codec::ByteReader input, codec::TokenWriter& writer)
 {
-    codec::encode_stream_with(input, writer, codec::SearchMode::PLAIN_CHAINS);
+    return codec::encode_stream_with(input, writer, codec::SearchMode::PLAIN_CHAINS);
 }
 
-void encode_with_prefix_chains(std::FILE* input, codec::TokenWriter& writer)
+codec::EncodeError encode_with_prefix_chains(codec::ByteReader input, codec::TokenWriter& writer)
 {
-    codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
+    return codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
 }
 
-using EncodePointer = void (*)(std::FILE* input, codec::TokenWriter& writer);
+using EncodePointer = codec::EncodeError (*)(codec::ByteReader input, codec::TokenWriter& writer);
 
 EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
 {
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_decodes_to(stream, input);
 
     testing_support::EncodedStream smallest =
-        testing_support::encode_bytes(input.data(), input.size(), codec::encode_stream_smallest);
+        testing_support::encode_bytes(input.data(), input.size(), testing_support::encode_stream_smallest);
     if (smallest.bytes_written != static_cast<std::int64_t>(smallest.stream.size()) ||
         check_tokens(smallest.stream, 16384) != smallest.stream.size() ||
         smallest.stream.size() > stream.size())

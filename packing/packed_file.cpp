@@ -1,9 +1,9 @@
 #include "packed_file.h"
 
+#include "codec_failures.h"
+#include "file_bytes.h"
 #include "messages.h"
-#include "verify_buffers.h"
 
-#include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
 #include "codec/token_stream.h"
@@ -14,15 +14,27 @@
 #include "toolrt/temp_output.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <span>
 
 namespace packing {
 
-using codec::decode_tokens;
-using codec::encode_stream;
-using codec::encode_stream_smallest;
 using codec::make_token_writer;
 using codec::TokenWriter;
+
+namespace {
+
+codec::EncodeError encode(std::FILE* input, TokenWriter& writer, StreamChoice choice)
+{
+    if (choice == StreamChoice::STANDARD)
+        return codec::encode_stream(file_reader(input), writer);
+    WholeInput whole = read_to_end(input);
+    return codec::encode_smallest(std::span<const std::uint8_t>(whole.data.get(), whole.size), writer);
+}
+
+}  // namespace
 
 PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
                              PackedLayout layout, std::initializer_list<std::uint32_t> header,
@@ -31,12 +43,9 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
     std::FILE* out = toolrt::temp_output_open(final_name, input);
     for (std::uint32_t word : header)
         toolrt::write_le32(out, word);
-    TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
+    TokenWriter writer = make_token_writer(file_sink(out), static_cast<std::int64_t>(4 * header.size()));
     std::int64_t start = platform::file_position(input);
-    if (choice == StreamChoice::SMALLEST)
-        encode_stream_smallest(input, writer);
-    else
-        encode_stream(input, writer);
+    fail_on_encode_error(writer, encode(input, writer, choice));
 
     // The encoder takes a short read for the end of the input. Before the
     // stream replaces anything, make sure it was the end.
@@ -51,9 +60,24 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
 
 namespace {
 
+// The proof's two buffers, the compressed bytes ("src") and the decoded
+// ones ("dst"), each owned by the step that needs it. From malloc, not new:
+// a buffer that cannot be had has its own message, not the new-handler's.
+struct FreeBuffer {
+    void operator()(unsigned char* bytes) const { std::free(bytes); }
+};
+using Buffer = std::unique_ptr<unsigned char[], FreeBuffer>;
+
+// At least one byte, so that an empty file still has a buffer; empty if
+// memory runs out.
+Buffer allocate(std::size_t size)
+{
+    return Buffer(static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size)));
+}
+
 struct LoadedFile {
-    std::int32_t declared;        // the original length the header declares
-    const unsigned char* stream;  // the token stream, in the src buffer
+    std::int32_t declared;  // the original length the header declares
+    Buffer stream;          // the token stream
     std::size_t stream_size;
 };
 
@@ -71,13 +95,13 @@ LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
         size = 0;  // a file cut inside its header: the decoder reports it
     // The stream of an input that does not compress may pass 2 GiB, though
     // the input cannot: the buffer is sized in 64 bits, only the message in 32.
-    unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, static_cast<std::size_t>(size));
+    Buffer src = allocate(static_cast<std::size_t>(size));
     if (src == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC,
                      static_cast<int>(std::min<std::int64_t>(size, toolrt::MAX_INPUT_SIZE)));
-    std::size_t stream_size = std::fread(src, 1, static_cast<std::size_t>(size), packed);
+    std::size_t stream_size = std::fread(src.get(), 1, static_cast<std::size_t>(size), packed);
     std::fclose(packed);
-    return LoadedFile{declared, src, stream_size};
+    return LoadedFile{declared, std::move(src), stream_size};
 }
 
 // Reads the input from `offset` to its end into the src buffer and
@@ -90,11 +114,11 @@ void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned ch
     if (size != static_cast<std::int64_t>(decoded_size) || !platform::seek_file(input, offset)) {
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
     }
-    unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
+    Buffer src = allocate(decoded_size);
     if (src == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC, static_cast<int>(size));
-    std::size_t read = std::fread(src, 1, decoded_size, input);
-    if (read != decoded_size || std::memcmp(src, decoded, decoded_size) != 0)
+    std::size_t read = std::fread(src.get(), 1, decoded_size, input);
+    if (read != decoded_size || std::memcmp(src.get(), decoded, decoded_size) != 0)
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
 }
 
@@ -105,20 +129,17 @@ void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* 
 {
     LoadedFile packed = load_packed_file(packed_file, layout);
     std::int32_t declared = packed.declared;
-    unsigned char* dst =
-        declared < 0 ? nullptr : verify_buffer_alloc(VerifyBuffer::DST, static_cast<std::size_t>(declared));
+    Buffer dst = declared < 0 ? nullptr : allocate(static_cast<std::size_t>(declared));
     if (dst == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, declared);
 
     std::size_t capacity = static_cast<std::size_t>(declared);
-    std::size_t decoded = decode_tokens(packed.stream, packed.stream_size, dst, capacity);
-    verify_buffer_free(VerifyBuffer::SRC);
+    std::size_t decoded = decode_tokens(packed.stream.get(), packed.stream_size, dst.get(), capacity);
+    packed.stream.reset();  // the comparison's buffer takes its place
     if (decoded != capacity)
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
 
-    compare_with_input(input, input_offset, dst, capacity);
-    verify_buffer_free(VerifyBuffer::SRC);
-    verify_buffer_free(VerifyBuffer::DST);
+    compare_with_input(input, input_offset, dst.get(), capacity);
 }
 
 }  // namespace packing
