@@ -8,6 +8,7 @@
 // Both names are fixed and lie in the current directory, so a run holds the
 // directory's lock while it writes them: two runs in one directory take
 // turns, and the pair a run leaves behind always comes from one executable.
+#include "liblzs/containers.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
 #include "platform/directory_lock.h"
@@ -31,7 +32,9 @@ constexpr char IMAGE_NAME[] = "zq_app.bin";
 constexpr int HEADER_SIZE = 2048;
 constexpr int RECORD_OFFSET = 16;
 constexpr int RECORD_SIZE = 60;
-constexpr packing::PackedLayout IMAGE_LAYOUT = {1, 0};
+constexpr packing::PackedLayout IMAGE_LAYOUT = {liblzs::APP_CONTAINER.header_words,
+                                                liblzs::APP_CONTAINER.length_word};
+static_assert(liblzs::APP_CONTAINER.header_words == 1 && liblzs::APP_CONTAINER.length_word == 0);
 
 constexpr char MSG_USAGE[] = "Usage: %s infile\n";
 constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";

@@ -3,6 +3,7 @@
 // .lzs layout: the format word 1, the original length, then the token
 // stream; words are 32-bit little-endian. A second argument is accepted for
 // the build scripts that pass one, and has no effect.
+#include "liblzs/containers.h"
 #include "lzspack/output_name.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
@@ -20,8 +21,9 @@ namespace {
 
 using namespace toolrt;
 
-constexpr std::uint32_t LZS_FORMAT_WORD = 1;
-constexpr packing::PackedLayout LZS_LAYOUT = {2, 1};
+constexpr liblzs::ContainerFormat LZS_FORMAT = liblzs::LZS_CONTAINER;
+constexpr packing::PackedLayout LZS_LAYOUT = {LZS_FORMAT.header_words, LZS_FORMAT.length_word};
+static_assert(LZS_FORMAT.format_word == 0 && LZS_FORMAT.length_word == 1);
 
 constexpr char MSG_USAGE[] = "Usage: %s infile [outfile]\n";
 constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
@@ -50,7 +52,7 @@ int main(int argc, char** argv)
     std::uint32_t original = packable_length(input, infile);
 
     packing::PackedFile packed = packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT,
-                                                            {LZS_FORMAT_WORD, original}, choice);
+                                                            {LZS_FORMAT.format_value, original}, choice);
     packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 

@@ -7,6 +7,7 @@
 #include "codec/encoder.h"
 #include "codec/optimal_parse.h"
 #include "codec/token_stream.h"
+#include "liblzs/containers.h"
 #include "platform/files.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
@@ -23,6 +24,9 @@ namespace packing {
 
 using codec::make_token_writer;
 using codec::TokenWriter;
+
+static_assert(static_cast<std::uint64_t>(toolrt::MAX_INPUT_SIZE) == liblzs::MAX_INPUT_SIZE,
+              "the packers refuse what the containers cannot declare");
 
 namespace {
 
