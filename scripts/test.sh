@@ -37,6 +37,8 @@ prerequisites=(
   "command clang-format:clang-format"
   "command run-clang-tidy:clang-tidy"
   "command shellcheck:shellcheck"
+  "command pkg-config:pkg-config"         # the library's installed consumer builds through lzs.pc
+  "command python3:python3"               # and the README's ctypes example runs
 )
 # The Windows cross build and its run under Wine add theirs here.
 prerequisites+=("command x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix" "command wine:wine" "package wine64:wine64" "package googletest:googletest")
