@@ -7,7 +7,7 @@
 // span and writes to a sink that keeps nothing, so the figures are the codec's
 // own; compare.sh measures whole processes.
 #include "codec/decoder.h"
-#include "codec/encoder.h"
+#include "codec/lazy/encoder.h"
 #include "codec/token_stream.h"
 #include "tests/reference/plain_encoder.h"
 #include "tests/support/memory_codec.h"

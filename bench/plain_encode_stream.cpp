@@ -2,7 +2,7 @@
 // encoder, so the baseline runs the very same program around it. Linked
 // ahead of the codec library, it keeps the codec's encoder out of the
 // program (see CMakeLists.txt).
-#include "codec/encoder.h"
+#include "codec/lazy/encoder.h"
 #include "tests/reference/plain_encoder.h"
 
 namespace codec {

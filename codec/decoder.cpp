@@ -18,6 +18,7 @@
 #include "decoder.h"
 
 #include "token_layout.h"
+#include "words.h"
 
 #include <algorithm>
 #include <array>
@@ -50,13 +51,6 @@ constexpr std::array<std::uint64_t, 256> make_spread_flags()
     return table;
 }
 constexpr std::array<std::uint64_t, 256> SPREAD_FLAGS = make_spread_flags();
-
-std::uint64_t load_word(const std::uint8_t* at)
-{
-    std::uint64_t word;
-    std::memcpy(&word, at, WORD);
-    return word;
-}
 
 void count(DecodeStats* stats, TokenClass token, unsigned length, std::size_t distance)
 {

@@ -16,8 +16,8 @@
 // choice, the plain chains throughout, or the prefix chains from the first
 // byte, so that every path meets every input.
 #include "codec/decoder.h"
-#include "codec/encoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/lazy/encoder.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "codec/token_layout.h"
 #include "tests/reference/plain_encoder.h"
 #include "tests/support/memory_codec.h"

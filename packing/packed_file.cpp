@@ -4,8 +4,8 @@
 #include "file_bytes.h"
 #include "messages.h"
 
-#include "codec/encoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/lazy/encoder.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "codec/token_stream.h"
 #include "liblzs/containers.h"
 #include "platform/files.h"

@@ -1,7 +1,7 @@
 // In-memory encoding: see memory_codec.h.
 #include "memory_codec.h"
 
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 
 #include <cstdlib>
 #include <span>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "codec/byte_io.h"
-#include "codec/encoder.h"
+#include "codec/lazy/encoder.h"
 #include "codec/token_stream.h"
 
 #include <cstddef>

@@ -8,7 +8,7 @@
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
 
-#include "codec/encoder.h"
+#include "codec/lazy/encoder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // decodes to its input and is never larger than the standard stream, on
 // inputs shaped around every bound of the token table.
 #include "codec/decoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "tests/reference/smallest_stream.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"

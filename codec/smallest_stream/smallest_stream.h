@@ -5,7 +5,7 @@
 // all the streams the decoder reads back as the input.
 #pragma once
 
-#include "token_stream.h"
+#include "codec/token_stream.h"
 
 #include <cstdint>
 #include <span>

@@ -30,7 +30,7 @@
 // more group from another state), so a position keeps cost[i][0] and seven
 // two-bit differences. With the matches, the input and the table, a search
 // takes about 15 bytes per input byte.
-#include "optimal_parse.h"
+#include "smallest_stream.h"
 
 #include "longest_matches.h"
 

@@ -1,8 +1,8 @@
 // The LZ77 encoder that feeds the token stream.
 #pragma once
 
-#include "byte_io.h"
-#include "token_stream.h"
+#include "codec/byte_io.h"
+#include "codec/token_stream.h"
 
 namespace codec {
 
