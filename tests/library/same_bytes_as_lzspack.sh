@@ -4,7 +4,8 @@
 # does) and with lzspack, and compares the two .lzs files.
 #
 # Usage: same_bytes_as_lzspack.sh CONSUMER LZSPACK FILE...
-# With LZS_EMULATOR set (wine), both programs run under it.
+# With LZS_EMULATOR set (the emulator's command as words: wine), both
+# programs run under it.
 set -euo pipefail
 consumer=$1
 lzspack=$2
@@ -12,7 +13,7 @@ shift 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 run=()
-[[ -n ${LZS_EMULATOR:-} ]] && run=("$LZS_EMULATOR")
+[[ -n ${LZS_EMULATOR:-} ]] && read -ra run <<<"$LZS_EMULATOR"
 fail=0
 for file in "$@"; do
   name=$(basename "$file")
