@@ -8,7 +8,7 @@
 // Both names are fixed and lie in the current directory, so a run holds the
 // directory's lock while it writes them: two runs in one directory take
 // turns, and the pair a run leaves behind always comes from one executable.
-#include "liblzs/containers.h"
+#include "liblzs/chain_files.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
 #include "platform/directory_lock.h"
@@ -27,14 +27,12 @@ namespace {
 
 using namespace toolrt;
 
-constexpr char HEAD_NAME[] = "app_head.bin";
-constexpr char IMAGE_NAME[] = "zq_app.bin";
+constexpr const char* HEAD_NAME = liblzs::APP_HEAD_NAME;
+constexpr const char* IMAGE_NAME = liblzs::APP_CONTAINER.fixed_name;
 constexpr int HEADER_SIZE = 2048;
 constexpr int RECORD_OFFSET = 16;
 constexpr int RECORD_SIZE = 60;
-constexpr packing::PackedLayout IMAGE_LAYOUT = {liblzs::APP_CONTAINER.header_words,
-                                                liblzs::APP_CONTAINER.length_word};
-static_assert(liblzs::APP_CONTAINER.header_words == 1 && liblzs::APP_CONTAINER.length_word == 0);
+constexpr const liblzs::ContainerFormat& IMAGE_FORMAT = liblzs::APP_CONTAINER;
 
 constexpr char MSG_USAGE[] = "Usage: %s infile\n";
 constexpr char MSG_INPUT_TOO_SHORT[] = "Can't pack %s: shorter than its 2048-byte header!\n";
@@ -94,13 +92,13 @@ int main(int argc, char** argv)
         fail(EXIT_OPEN, MSG_CANT_LOCK_DIRECTORY);
     write_header_record(input);
     packing::PackedFile packed =
-        packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length}, choice);
+        packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_FORMAT, body_length, choice);
     packing::print_ratio(infile, body_length, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
     if (packed.committed != nullptr)
-        packing::verify_packed_file(packed.committed, IMAGE_LAYOUT, input, HEADER_SIZE);
+        packing::verify_packed_file(packed.committed, IMAGE_FORMAT, input, HEADER_SIZE);
     std::fclose(input);
     finish_run(EXIT_OK);
 }

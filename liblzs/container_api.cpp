@@ -2,7 +2,7 @@
 // containers.h around the same stream the packers write, and the
 // refusals of the packers and their proof.
 #include "codec/decoder.h"
-#include "liblzs/containers.h"
+#include "liblzs/chain_files.h"
 #include "liblzs/errors.h"
 #include "liblzs/streams.h"
 #include "lzs.h"

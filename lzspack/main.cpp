@@ -3,7 +3,7 @@
 // .lzs layout: the format word 1, the original length, then the token
 // stream; words are 32-bit little-endian. A second argument is accepted for
 // the build scripts that pass one, and has no effect.
-#include "liblzs/containers.h"
+#include "liblzs/chain_files.h"
 #include "lzspack/output_name.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
@@ -20,10 +20,6 @@
 namespace {
 
 using namespace toolrt;
-
-constexpr liblzs::ContainerFormat LZS_FORMAT = liblzs::LZS_CONTAINER;
-constexpr packing::PackedLayout LZS_LAYOUT = {LZS_FORMAT.header_words, LZS_FORMAT.length_word};
-static_assert(LZS_FORMAT.format_word == 0 && LZS_FORMAT.length_word == 1);
 
 constexpr char MSG_USAGE[] = "Usage: %s infile [outfile]\n";
 constexpr char MSG_NAME_TOO_LONG[] = "Can't name the output of %s: the name is too long!\n";
@@ -51,14 +47,14 @@ int main(int argc, char** argv)
     refuse_output_over_input(infile, outfile.c_str());
     std::uint32_t original = packable_length(input, infile);
 
-    packing::PackedFile packed = packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT,
-                                                            {LZS_FORMAT.format_value, original}, choice);
+    packing::PackedFile packed =
+        packing::write_packed_file(input, infile, outfile.c_str(), liblzs::LZS_CONTAINER, original, choice);
     packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
     if (packed.committed != nullptr)
-        packing::verify_packed_file(packed.committed, LZS_LAYOUT, input, 0);
+        packing::verify_packed_file(packed.committed, liblzs::LZS_CONTAINER, input, 0);
     std::fclose(input);
     finish_run(EXIT_OK);
 }

@@ -7,7 +7,7 @@
 #include "codec/lazy/encoder.h"
 #include "codec/smallest_stream/smallest_stream.h"
 #include "codec/token_stream.h"
-#include "liblzs/containers.h"
+#include "liblzs/chain_files.h"
 #include "platform/files.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
@@ -41,21 +41,21 @@ codec::EncodeError encode(std::FILE* input, TokenWriter& writer, StreamChoice ch
 }  // namespace
 
 PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                             PackedLayout layout, std::initializer_list<std::uint32_t> header,
+                             const liblzs::ContainerFormat& format, std::uint32_t declared,
                              StreamChoice choice)
 {
     std::FILE* out = toolrt::temp_output_open(final_name, input);
-    for (std::uint32_t word : header)
-        toolrt::write_le32(out, word);
-    TokenWriter writer = make_token_writer(file_sink(out), static_cast<std::int64_t>(4 * header.size()));
+    for (unsigned i = 0; i < format.header_words; ++i)
+        toolrt::write_le32(out, liblzs::header_word(format, i, declared));
+    TokenWriter writer =
+        make_token_writer(file_sink(out), static_cast<std::int64_t>(liblzs::header_size(format)));
     std::int64_t start = platform::file_position(input);
     fail_on_encode_error(writer, encode(input, writer, choice));
 
     // The encoder takes a short read for the end of the input. Before the
     // stream replaces anything, make sure it was the end.
-    bool whole = header.size() == layout.header_words && layout.length_word < header.size() &&
-                 !std::ferror(input) && start >= 0 &&
-                 platform::file_position(input) - start == std::int64_t{header.begin()[layout.length_word]};
+    bool whole =
+        !std::ferror(input) && start >= 0 && platform::file_position(input) - start == std::int64_t{declared};
     if (!whole)
         toolrt::fail(toolrt::EXIT_DATA, MSG_CANT_READ_INPUT, input_name);
     std::FILE* committed = toolrt::temp_output_commit();
@@ -86,7 +86,7 @@ struct LoadedFile {
 };
 
 // Reads the packed file whole.
-LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
+LoadedFile load_packed_file(std::FILE* packed, const liblzs::ContainerFormat& layout)
 {
     std::int32_t declared = 0;
     for (unsigned i = 0; i < layout.header_words; ++i) {
@@ -128,7 +128,7 @@ void compare_with_input(std::FILE* input, std::int64_t offset, const unsigned ch
 
 }  // namespace
 
-void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input,
+void verify_packed_file(std::FILE* packed_file, const liblzs::ContainerFormat& layout, std::FILE* input,
                         std::int64_t input_offset)
 {
     LoadedFile packed = load_packed_file(packed_file, layout);

@@ -8,9 +8,10 @@
 // a buffer of the declared size and compare that with the input read again.
 #pragma once
 
+#include "liblzs/chain_files.h"
+
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 
 namespace packing {
 
@@ -18,29 +19,25 @@ namespace packing {
 // one the format allows (--best).
 enum class StreamChoice { STANDARD, SMALLEST };
 
-struct PackedLayout {
-    unsigned header_words;  // words before the token stream
-    unsigned length_word;   // index of the word that declares the original length
-};
-
 struct PackedFile {
     std::int64_t bytes_written;  // header included
     std::FILE* committed;        // the committed file at its start; nullptr if written in place
 };
 
-// Writes `header` (laid out as `layout` says) and the stream of `input` from
-// its current position to its end as `final_name`, through a temporary
+// Writes the header of `format` declaring `declared` bytes and the stream of
+// `input` from its current position to its end as `final_name`, through a temporary
 // output with the input's permission bits. It is committed only if exactly
 // the declared length was read: an input that failed to read or changed
 // length meanwhile ends the run with EXIT_DATA and leaves any earlier file of
 // that name as it was.
 PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                             PackedLayout layout, std::initializer_list<std::uint32_t> header,
+                             const liblzs::ContainerFormat& format, std::uint32_t declared,
                              StreamChoice choice = StreamChoice::STANDARD);
 
 // Proves that the file open as `packed` (read from its start, then closed)
 // decodes to the bytes of `input` from `input_offset` to its end. Ends the
 // process through fail() otherwise.
-void verify_packed_file(std::FILE* packed, PackedLayout layout, std::FILE* input, std::int64_t input_offset);
+void verify_packed_file(std::FILE* packed, const liblzs::ContainerFormat& format, std::FILE* input,
+                        std::int64_t input_offset);
 
 }  // namespace packing
