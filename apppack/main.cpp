@@ -11,6 +11,7 @@
 // and only then are the two committed together: a run that fails or is
 // interrupted anywhere leaves the previous pair, and one that succeeds the
 // new pair, never a header beside another executable's body.
+#include "liblzs/chain_files.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
 #include "platform/directory_lock.h"
@@ -29,12 +30,12 @@ namespace {
 
 using namespace toolrt;
 
-constexpr char HEAD_NAME[] = "app_head.bin";
-constexpr char IMAGE_NAME[] = "zq_app.bin";
+constexpr const char* HEAD_NAME = liblzs::APP_HEAD_NAME;
+constexpr const char* IMAGE_NAME = liblzs::APP_CONTAINER.fixed_name;
 constexpr int HEADER_SIZE = 2048;
 constexpr int RECORD_OFFSET = 16;
 constexpr int RECORD_SIZE = 60;
-constexpr packing::PackedLayout IMAGE_LAYOUT = {1, 0};
+constexpr const liblzs::ContainerFormat& IMAGE_FORMAT = liblzs::APP_CONTAINER;
 
 constexpr char MSG_USAGE[] = "Usage: %s infile\n";
 constexpr char HELP_USAGE[] = "Usage: %s [--best] [--] infile\n";
@@ -94,13 +95,13 @@ int main(int argc, char** argv)
         fail(EXIT_OPEN, MSG_CANT_LOCK_DIRECTORY);
     write_header_record(input);
     packing::PackedFile packed =
-        packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_LAYOUT, {body_length}, choice);
+        packing::write_packed_file(input, infile, IMAGE_NAME, IMAGE_FORMAT, body_length, choice);
     packing::print_ratio(infile, body_length, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
     if (!temp_output_in_place())
-        packing::verify_packed_file(packed.stream, IMAGE_LAYOUT, input, infile, HEADER_SIZE);
+        packing::verify_packed_file(packed.stream, IMAGE_FORMAT, input, infile, HEADER_SIZE);
     if (std::FILE* committed = temp_output_commit())
         std::fclose(committed);
     std::fclose(input);

@@ -18,8 +18,7 @@
 #include "decoder.h"
 
 #include "token_layout.h"
-#include "toolrt/exit_status.h"
-#include "toolrt/fail.h"
+#include "words.h"
 
 #include <algorithm>
 #include <array>
@@ -52,13 +51,6 @@ constexpr std::array<std::uint64_t, 256> make_spread_flags()
     return table;
 }
 constexpr std::array<std::uint64_t, 256> SPREAD_FLAGS = make_spread_flags();
-
-std::uint64_t load_word(const std::uint8_t* at)
-{
-    std::uint64_t word;
-    std::memcpy(&word, at, WORD);
-    return word;
-}
 
 void count(DecodeStats* stats, TokenClass token, unsigned length, std::size_t distance)
 {
@@ -231,32 +223,6 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
     if (std::optional<DecodeResult> result = decode_groups(cursor, stats))
         return *result;
     return decode_guarded(cursor, stats);
-}
-
-const char* decode_error_message(DecodeError error)
-{
-    // Part of the packers' interface with the scripts that run them: these
-    // texts change only together with those scripts.
-    switch (error) {
-    case DecodeError::UNDER_RUN:
-        return "Decode data error! under run.";
-    case DecodeError::OVER_RUN:
-        return "Decode data error! over run.";
-    case DecodeError::TRUNCATED:
-        return "Decode data error! stream ends without its end mark.";
-    case DecodeError::NONE:
-        break;
-    }
-    return "";
-}
-
-std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size, std::uint8_t* destination,
-                          std::size_t capacity)
-{
-    DecodeResult result = decode_tokens_checked(source, source_size, destination, capacity);
-    if (result.error != DecodeError::NONE)
-        toolrt::fail(toolrt::EXIT_DATA, "%s", decode_error_message(result.error));
-    return result.produced;
 }
 
 }  // namespace codec

@@ -34,19 +34,11 @@ struct DecodeStats {
     std::uint64_t distance_sum;           // over all matches
 };
 
-// The decoder's core: reports what went wrong instead of ending the process,
-// for tests, fuzzers and tools that check images of their own. With `stats`,
-// it also counts the tokens it decodes (into a zeroed DecodeStats).
+// The decoder: reports what went wrong and how far it got, and leaves what
+// to make of it to the caller (the packers' messages are in liblzs/). With
+// `stats`, it also counts the tokens it decodes (into a zeroed DecodeStats).
 DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t source_size,
                                    std::uint8_t* destination, std::size_t capacity,
                                    DecodeStats* stats = nullptr);
-
-// The packers' decoder: returns the number of bytes produced up to the end
-// mark, or ends the process with EXIT_DATA and the decode error's message.
-std::size_t decode_tokens(const std::uint8_t* source, std::size_t source_size, std::uint8_t* destination,
-                          std::size_t capacity);
-
-// The system's message for a decode error ("Decode data error! ...").
-const char* decode_error_message(DecodeError error);
 
 }  // namespace codec

@@ -1,22 +1,20 @@
+// The token stream's writer: groups built in place, handed to the sink
+// whole.
 #include "token_stream.h"
-
-#include "toolrt/exit_status.h"
-#include "toolrt/fail.h"
 
 #include <cstring>
 
 namespace codec {
 namespace {
 
-constexpr char MSG_ENCODE_ERROR[] = "Encode Error!!\n  len = %d off = %d\n";
-
 void write_group(TokenWriter& writer)
 {
-    // The process has one thread: the stream's lock is pure overhead.
-    std::size_t written = fwrite_unlocked(writer.group, 1, writer.fill, writer.out);
+    if (writer.error != EncodeError::NONE)
+        return;
+    std::size_t written = writer.sink.write(writer.sink.context, writer.group, writer.fill);
     writer.bytes_written += static_cast<std::int64_t>(written);
     if (written != writer.fill)
-        toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_SHORT_WRITE);
+        writer.error = EncodeError::SHORT_WRITE;
 }
 
 // Sets the token's flag bit and counts the token.
@@ -41,11 +39,14 @@ void append(TokenWriter& writer, unsigned byte)
 
 }  // namespace
 
-TokenWriter make_token_writer(std::FILE* out, std::int64_t header_size)
+TokenWriter make_token_writer(ByteSink sink, std::int64_t header_size)
 {
     TokenWriter writer;
-    writer.out = out;
+    writer.sink = sink;
     writer.bytes_written = header_size;
+    writer.error = EncodeError::NONE;
+    writer.bad_length = 0;
+    writer.bad_distance = 0;
     reset(writer);
     return writer;
 }
@@ -82,6 +83,14 @@ template <TokenClass Token> void append_match(TokenWriter& writer, unsigned leng
 
 void put_match(TokenWriter& writer, int length, int distance)
 {
+    if (!holds_match(length, distance)) [[unlikely]] {
+        if (writer.error == EncodeError::NONE) {
+            writer.error = EncodeError::UNENCODABLE_MATCH;
+            writer.bad_length = length;
+            writer.bad_distance = distance;
+        }
+        return;
+    }
     TokenClass token = classify_match(length, distance);
     unsigned d = static_cast<unsigned>(distance - 1);
     unsigned n = static_cast<unsigned>(length);
@@ -102,18 +111,23 @@ void put_match(TokenWriter& writer, int length, int distance)
     write_group_if_full(writer);
 }
 
-void finish(TokenWriter& writer)
+EncodeError finish(TokenWriter& writer)
 {
     add_flag(writer, token_table[END_MARK].flag_bit);
     append(writer, END_MARK_BYTE);
     write_group(writer);
     reset(writer);
+    return writer.error;
+}
+
+bool holds_match(int length, int distance)
+{
+    return distance >= 1 && distance <= MAX_DISTANCE && length >= MIN_MATCH_LENGTH &&
+           length <= MAX_MATCH_LENGTH;
 }
 
 TokenClass classify_match(int length, int distance)
 {
-    if (distance < 1 || distance > MAX_DISTANCE || length < MIN_MATCH_LENGTH || length > MAX_MATCH_LENGTH)
-        toolrt::fail(toolrt::EXIT_DATA, MSG_ENCODE_ERROR, length, distance);
     // The shortest token that holds the match.
     if (length == token_table[MATCH_3].max_length)
         return MATCH_3;

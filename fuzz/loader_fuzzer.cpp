@@ -12,7 +12,7 @@
 //     one fewer with mode bit 2;
 //   mode bit 0 set: the payload is the stream, decoded into X | Y << 8 bytes.
 // The in-place offset and the byte-fed cuts come from X, Y and the mode.
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "tests/support/loader_check.h"
 #include "tests/support/memory_codec.h"
 
@@ -52,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         stream.assign(payload, payload + payload_size);
         capacity = x | y << 8;
     } else {
-        stream =
-            (mode & 8) != 0
-                ? testing_support::encode_bytes(payload, payload_size, codec::encode_stream_smallest).stream
-                : testing_support::encode_bytes(payload, payload_size).stream;
+        stream = (mode & 8) != 0 ? testing_support::encode_bytes(payload, payload_size,
+                                                                 testing_support::encode_stream_smallest)
+                                       .stream
+                                 : testing_support::encode_bytes(payload, payload_size).stream;
         if ((mode & 2) != 0)
             stream[x % stream.size()] ^= static_cast<std::uint8_t>(y);
         capacity = payload_size - ((mode & 4) != 0 && payload_size != 0 ? 1 : 0);

@@ -25,13 +25,12 @@
 // on the repeated shapes its search costs ten times the rest of a run.
 //
 // Each run stays short so that thousands fit in the test command's 30 s:
-// the inputs are bounded, the streams the encoders read and write are made
-// once for the whole run of the fuzzer, and the memory of the encoders' tables
-// is kept from run to run (kept_blocks.cpp).
+// the inputs are bounded, the encoders read and write memory, and the memory
+// of the encoders' tables is kept from run to run (kept_blocks.cpp).
 #include "codec/byte_costs.h"
 #include "codec/decoder.h"
-#include "codec/encoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/lazy/encoder.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "codec/token_layout.h"
 #include "tests/reference/plain_encoder.h"
 #include "tests/support/memory_codec.h"
@@ -43,8 +42,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include <unistd.h>
 
 namespace {
 
@@ -117,17 +114,17 @@ testing_support::Bytes shape_input(const std::uint8_t* data, std::size_t size)
     return repeated(data + 1, size - 1, shape == REPEATED_WITH_INDEX);
 }
 
-void encode_with_plain_chains(std::FILE* input, codec::TokenWriter& writer)
+codec::EncodeError encode_with_plain_chains(codec::ByteReader input, codec::TokenWriter& writer)
 {
-    codec::encode_stream_with(input, writer, codec::SearchMode::PLAIN_CHAINS);
+    return codec::encode_stream_with(input, writer, codec::SearchMode::PLAIN_CHAINS);
 }
 
-void encode_with_prefix_chains(std::FILE* input, codec::TokenWriter& writer)
+codec::EncodeError encode_with_prefix_chains(codec::ByteReader input, codec::TokenWriter& writer)
 {
-    codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
+    return codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
 }
 
-using EncodePointer = void (*)(std::FILE* input, codec::TokenWriter& writer);
+using EncodePointer = codec::EncodeError (*)(codec::ByteReader input, codec::TokenWriter& writer);
 
 EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
 {
@@ -136,79 +133,16 @@ EncodePointer pick_search(const std::uint8_t* data, std::size_t size)
     return size == 0 ? codec::encode_stream : SEARCHES[data[0] >> 2 & 3];
 }
 
-// A temporary file made once and emptied for each use: the encoders read and
-// write standard streams, and a file created and removed per encoding cost
-// more than encoding a short input.
-class ReusedFile {
-public:
-    ReusedFile() : file_(std::tmpfile())
-    {
-        if (file_ == nullptr)
-            std::abort();
-    }
-    ~ReusedFile() { std::fclose(file_); }
-    ReusedFile(const ReusedFile&) = delete;
-    ReusedFile& operator=(const ReusedFile&) = delete;
-
-    // The file, empty and at its start.
-    std::FILE* emptied()
-    {
-        std::rewind(file_);
-        if (ftruncate(fileno(file_), 0) != 0)
-            std::abort();
-        return file_;
-    }
-    // The file holding `bytes`, read from its start.
-    std::FILE* holding(const testing_support::Bytes& bytes)
-    {
-        emptied();
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            std::abort();
-        std::rewind(file_);
-        return file_;
-    }
-    // Everything written since it was emptied.
-    testing_support::Bytes contents()
-    {
-        long end = std::ftell(file_);
-        testing_support::Bytes bytes(static_cast<std::size_t>(end < 0 ? 0 : end));
-        std::rewind(file_);
-        if (std::fread(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            std::abort();
-        return bytes;
-    }
-
-private:
-    std::FILE* file_;
-};
-
-ReusedFile& source_file()
-{
-    static ReusedFile file;
-    return file;
-}
-
-ReusedFile& stream_file()
-{
-    static ReusedFile file;
-    return file;
-}
-
-// The stream `encoder` writes for `input`.
+// The stream `encoder` writes for `input`, from memory into memory.
 testing_support::EncodedStream encode(EncodePointer encoder, const testing_support::Bytes& input)
 {
-    std::FILE* in = source_file().holding(input);
-    codec::TokenWriter writer = codec::make_token_writer(stream_file().emptied(), 0);
-    encoder(in, writer);
-    return {stream_file().contents(), writer.bytes_written};
+    return testing_support::encode_bytes(input.data(), input.size(), encoder);
 }
 
-// The smallest stream for `input`, straight from memory.
+// The smallest stream for `input`.
 testing_support::EncodedStream encode_smallest(const testing_support::Bytes& input)
 {
-    codec::TokenWriter writer = codec::make_token_writer(stream_file().emptied(), 0);
-    codec::encode_smallest(input, writer);
-    return {stream_file().contents(), writer.bytes_written};
+    return testing_support::encode_bytes(input.data(), input.size(), testing_support::encode_stream_smallest);
 }
 
 // Walks the tokens of an encoder-made stream. Aborts on anything the

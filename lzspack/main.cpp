@@ -4,6 +4,7 @@
 // stream; words are 32-bit little-endian. A second argument is accepted for
 // the build scripts that pass one, and has no effect but a warning (so that
 // `lzspack *.txt` does not pass for packing them all).
+#include "liblzs/chain_files.h"
 #include "lzspack/output_name.h"
 #include "packing/packed_file.h"
 #include "packing/ratio.h"
@@ -21,9 +22,6 @@
 namespace {
 
 using namespace toolrt;
-
-constexpr std::uint32_t LZS_FORMAT_WORD = 1;
-constexpr packing::PackedLayout LZS_LAYOUT = {2, 1};
 
 constexpr char MSG_USAGE[] = "Usage: %s infile [outfile]\n";
 constexpr char HELP_USAGE[] = "Usage: %s [--best] [--] infile [outfile]\n";
@@ -58,15 +56,15 @@ int main(int argc, char** argv)
     refuse_output_over_input(infile, outfile.c_str());
     std::uint32_t original = packable_length(input, infile);
 
-    packing::PackedFile packed = packing::write_packed_file(input, infile, outfile.c_str(), LZS_LAYOUT,
-                                                            {LZS_FORMAT_WORD, original}, choice);
+    packing::PackedFile packed =
+        packing::write_packed_file(input, infile, outfile.c_str(), liblzs::LZS_CONTAINER, original, choice);
     std::FILE* committed = temp_output_commit();
     packing::print_ratio(infile, original, packed.bytes_written);
     std::fflush(stdout);
 
     // A device or FIFO written in place holds nothing to read back.
     if (committed != nullptr) {
-        packing::verify_packed_file(committed, LZS_LAYOUT, input, infile, 0);
+        packing::verify_packed_file(committed, liblzs::LZS_CONTAINER, input, infile, 0);
         std::fclose(committed);
     }
     std::fclose(input);

@@ -10,6 +10,7 @@
 // it. Everything lzsunpack knows about a kind lives in its row.
 #pragma once
 
+#include "liblzs/chain_files.h"
 #include "lzsunpack/unscramble.h"
 #include "scramble/patterns.h"
 
@@ -41,12 +42,16 @@ struct KindInfo {
 };
 
 inline constexpr KindInfo KIND_TABLE[] = {
-    {ImageKind::LZS, "lzs", nullptr, ".lzs", 0, Scramble::NONE, 8, 1, NO_WORD, 0, 1, "format word", ""},
-    {ImageKind::APP, "app", "zq_app.bin", nullptr, 0, Scramble::NONE, 4, 0, NO_WORD, NO_WORD, 0, "", ".body"},
-    {ImageKind::APP2, "app2", "zq_app2.bin", nullptr, scramble::APP_IMAGE_SIZE, Scramble::APP_KEY_PAIR, 4,
-     NO_WORD, NO_WORD, 0, 0, "cleared length word", ".body"},
-    {ImageKind::PAK, "pak", "chkps.pak", ".pak", scramble::PAK_IMAGE_SIZE, Scramble::PAK_KEY, 8, NO_WORD, 0,
-     1, scramble::CHK_KEY, "key word", ".unpak"},
+    {ImageKind::LZS, "lzs", nullptr, liblzs::LZS_CONTAINER.extension, 0, Scramble::NONE,
+     liblzs::header_size(liblzs::LZS_CONTAINER), liblzs::LZS_CONTAINER.length_word, NO_WORD,
+     liblzs::LZS_CONTAINER.format_word, liblzs::LZS_CONTAINER.format_value, "format word", ""},
+    {ImageKind::APP, "app", liblzs::APP_CONTAINER.fixed_name, nullptr, 0, Scramble::NONE,
+     liblzs::header_size(liblzs::APP_CONTAINER), liblzs::APP_CONTAINER.length_word, NO_WORD, NO_WORD, 0, "",
+     ".body"},
+    {ImageKind::APP2, "app2", liblzs::APP_IMAGE.name, nullptr, liblzs::APP_IMAGE.size, Scramble::APP_KEY_PAIR,
+     4, NO_WORD, NO_WORD, 0, 0, "cleared length word", ".body"},
+    {ImageKind::PAK, "pak", liblzs::PAK_IMAGE.name, liblzs::PAK_EXTENSION, liblzs::PAK_IMAGE.size,
+     Scramble::PAK_KEY, 8, NO_WORD, 0, 1, scramble::CHK_KEY, "key word", ".unpak"},
 };
 
 const KindInfo& kind_info(ImageKind kind);

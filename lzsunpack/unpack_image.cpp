@@ -8,6 +8,7 @@
 #include "lzsunpack/unpack_image.h"
 
 #include "codec/token_stream.h"
+#include "liblzs/decode_messages.h"
 #include "scramble/image.h"
 #include "toolrt/file_io.h"
 
@@ -156,7 +157,7 @@ std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)
         std::snprintf(text, sizeof text, "its length word %" PRIu64 " is 2 GiB or more!", result.found);
         break;
     case UnpackError::DECODE:
-        return codec::decode_error_message(result.decode_error);
+        return liblzs::decode_error_message(result.decode_error);
     case UnpackError::LENGTH_MISMATCH:
         std::snprintf(text, sizeof text,
                       "its length word says %" PRIu64 " bytes, its stream holds %" PRIu64 "!",

@@ -15,5 +15,7 @@ inline constexpr char MSG_CANT_READ_INPUT[] = "Can't read file: %s!\n";
 inline constexpr char MSG_INPUT_CHANGED[] = "Can't pack %s: it changed during the run!\n";
 inline constexpr char MSG_DECODE_SIZE[] = "Can't decode correctly!\n\torg_size = %d, decode_size = %d\n";
 inline constexpr char MSG_DECODE_MISMATCH[] = "Can't decode correctly!\n";
+// A match the format cannot hold: never from the encoders.
+inline constexpr char MSG_ENCODE_ERROR[] = "Encode Error!!\n  len = %d off = %d\n";
 
 }  // namespace packing

@@ -1,13 +1,14 @@
 #include "packed_file.h"
 
+#include "codec_failures.h"
+#include "file_bytes.h"
 #include "messages.h"
 #include "progress_line.h"
-#include "verify_buffers.h"
 
-#include "codec/decoder.h"
-#include "codec/encoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/lazy/encoder.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "codec/token_stream.h"
+#include "liblzs/chain_files.h"
 #include "platform/files.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
@@ -15,56 +16,104 @@
 #include "toolrt/temp_output.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <span>
 
 namespace packing {
 
-using codec::decode_tokens;
-using codec::encode_stream_reporting;
-using codec::encode_stream_smallest_reporting;
 using codec::make_token_writer;
 using codec::TokenWriter;
 
+static_assert(static_cast<std::uint64_t>(toolrt::MAX_INPUT_SIZE) == liblzs::MAX_INPUT_SIZE,
+              "the packers refuse what the containers cannot declare");
+
+namespace {
+
+// The input as the encoder's reader, telling the progress line of each
+// block it hands over.
+struct ReportingReader {
+    codec::ByteReader file;
+    const codec::Progress* progress;
+    std::uint64_t done = 0;
+};
+
+std::size_t read_reporting(void* context, std::uint8_t* into, std::size_t size)
+{
+    auto& reader = *static_cast<ReportingReader*>(context);
+    std::size_t got = reader.file.read(reader.file.context, into, size);
+    reader.done += got;
+    codec::report_progress(reader.progress, reader.done, reader.progress->input_size);
+    return got;
+}
+
+codec::EncodeError encode(std::FILE* input, TokenWriter& writer, StreamChoice choice,
+                          const codec::Progress& progress)
+{
+    if (choice == StreamChoice::STANDARD) {
+        ReportingReader reader{file_reader(input), &progress};
+        return codec::encode_stream(codec::ByteReader{read_reporting, &reader}, writer);
+    }
+    WholeInput whole = read_to_end(input);
+    return codec::encode_smallest(std::span<const std::uint8_t>(whole.data.get(), whole.size), writer,
+                                  &progress);
+}
+
+}  // namespace
+
 PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                             PackedLayout layout, std::initializer_list<std::uint32_t> header,
+                             const liblzs::ContainerFormat& format, std::uint32_t declared,
                              StreamChoice choice)
 {
     std::FILE* out = toolrt::temp_output_open(final_name, input);
-    for (std::uint32_t word : header)
-        toolrt::write_le32(out, word);
-    TokenWriter writer = make_token_writer(out, static_cast<std::int64_t>(4 * header.size()));
+    for (unsigned i = 0; i < format.header_words; ++i)
+        toolrt::write_le32(out, liblzs::header_word(format, i, declared));
+    TokenWriter writer =
+        make_token_writer(file_sink(out), static_cast<std::int64_t>(liblzs::header_size(format)));
     std::int64_t start = platform::file_position(input);
-    std::uint64_t declared = layout.length_word < header.size() ? header.begin()[layout.length_word] : 0;
     codec::Progress progress = progress_line(input_name, declared);
-    if (choice == StreamChoice::SMALLEST)
-        encode_stream_smallest_reporting(input, writer, progress);
-    else
-        encode_stream_reporting(input, writer, progress);
+    codec::EncodeError error = encode(input, writer, choice, progress);
     end_progress_line();
+    fail_on_encode_error(writer, error);
 
-    // The encoder takes a short read for the end of the input. Before the
-    // stream replaces anything, make sure it was the end.
     // The proof may read the file back before the commit would flush it.
     if (std::fflush(out) != 0 || std::ferror(out))
         toolrt::fail(toolrt::EXIT_DATA, toolrt::MSG_SHORT_WRITE);
-    bool laid_out = header.size() == layout.header_words && layout.length_word < header.size();
-    if (!laid_out || std::ferror(input) || start < 0)
+    // The encoder takes a short read for the end of the input. Before the
+    // stream replaces anything, make sure it was the end.
+    if (std::ferror(input) || start < 0)
         toolrt::fail(toolrt::EXIT_DATA, MSG_CANT_READ_INPUT, input_name);
-    if (platform::file_position(input) - start != std::int64_t{header.begin()[layout.length_word]})
+    if (platform::file_position(input) - start != std::int64_t{declared})
         toolrt::fail(toolrt::EXIT_DATA, MSG_INPUT_CHANGED, input_name);
     return PackedFile{writer.bytes_written, out};
 }
 
 namespace {
 
+// The proof's two buffers, the compressed bytes ("src") and the decoded
+// ones ("dst"), each owned by the step that needs it. From malloc, not new:
+// a buffer that cannot be had has its own message, not the new-handler's.
+struct FreeBuffer {
+    void operator()(unsigned char* bytes) const { std::free(bytes); }
+};
+using Buffer = std::unique_ptr<unsigned char[], FreeBuffer>;
+
+// At least one byte, so that an empty file still has a buffer; empty if
+// memory runs out.
+Buffer allocate(std::size_t size)
+{
+    return Buffer(static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size)));
+}
+
 struct LoadedFile {
-    std::int32_t declared;        // the original length the header declares
-    const unsigned char* stream;  // the token stream, in the src buffer
+    std::int32_t declared;  // the original length the header declares
+    Buffer stream;          // the token stream
     std::size_t stream_size;
 };
 
 // Reads the packed file whole, from its start.
-LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
+LoadedFile load_packed_file(std::FILE* packed, const liblzs::ContainerFormat& layout)
 {
     platform::seek_file(packed, 0);
     std::int32_t declared = 0;
@@ -78,12 +127,12 @@ LoadedFile load_packed_file(std::FILE* packed, PackedLayout layout)
         size = 0;  // a file cut inside its header: the decoder reports it
     // The stream of an input that does not compress may pass 2 GiB, though
     // the input cannot: the buffer is sized in 64 bits, only the message in 32.
-    unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, static_cast<std::size_t>(size));
+    Buffer src = allocate(static_cast<std::size_t>(size));
     if (src == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC,
                      static_cast<int>(std::min<std::int64_t>(size, toolrt::MAX_INPUT_SIZE)));
-    std::size_t stream_size = std::fread(src, 1, static_cast<std::size_t>(size), packed);
-    return LoadedFile{declared, src, stream_size};
+    std::size_t stream_size = std::fread(src.get(), 1, static_cast<std::size_t>(size), packed);
+    return LoadedFile{declared, std::move(src), stream_size};
 }
 
 // Reads the input from `offset` to its end into the src buffer and
@@ -97,35 +146,32 @@ void compare_with_input(std::FILE* input, const char* input_name, std::int64_t o
         toolrt::fail(toolrt::EXIT_DATA, MSG_INPUT_CHANGED, input_name);
     if (!platform::seek_file(input, offset))
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
-    unsigned char* src = verify_buffer_alloc(VerifyBuffer::SRC, decoded_size);
+    Buffer src = allocate(decoded_size);
     if (src == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC, static_cast<int>(size));
-    std::size_t read = std::fread(src, 1, decoded_size, input);
-    if (read != decoded_size || std::memcmp(src, decoded, decoded_size) != 0)
+    std::size_t read = std::fread(src.get(), 1, decoded_size, input);
+    if (read != decoded_size || std::memcmp(src.get(), decoded, decoded_size) != 0)
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
 }
 
 }  // namespace
 
-void verify_packed_file(std::FILE* packed_file, PackedLayout layout, std::FILE* input, const char* input_name,
-                        std::int64_t input_offset)
+void verify_packed_file(std::FILE* packed_file, const liblzs::ContainerFormat& layout, std::FILE* input,
+                        const char* input_name, std::int64_t input_offset)
 {
     LoadedFile packed = load_packed_file(packed_file, layout);
     std::int32_t declared = packed.declared;
-    unsigned char* dst =
-        declared < 0 ? nullptr : verify_buffer_alloc(VerifyBuffer::DST, static_cast<std::size_t>(declared));
+    Buffer dst = declared < 0 ? nullptr : allocate(static_cast<std::size_t>(declared));
     if (dst == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, declared);
 
     std::size_t capacity = static_cast<std::size_t>(declared);
-    std::size_t decoded = decode_tokens(packed.stream, packed.stream_size, dst, capacity);
-    verify_buffer_free(VerifyBuffer::SRC);
+    std::size_t decoded = decode_tokens(packed.stream.get(), packed.stream_size, dst.get(), capacity);
+    packed.stream.reset();  // the comparison's buffer takes its place
     if (decoded != capacity)
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
 
-    compare_with_input(input, input_name, input_offset, dst, capacity);
-    verify_buffer_free(VerifyBuffer::SRC);
-    verify_buffer_free(VerifyBuffer::DST);
+    compare_with_input(input, input_name, input_offset, dst.get(), capacity);
 }
 
 }  // namespace packing

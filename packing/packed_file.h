@@ -9,9 +9,10 @@
 // its file once committed; apppack before it commits its pair.
 #pragma once
 
+#include "liblzs/chain_files.h"
+
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 
 namespace packing {
 
@@ -19,32 +20,27 @@ namespace packing {
 // one the format allows (--best).
 enum class StreamChoice { STANDARD, SMALLEST };
 
-struct PackedLayout {
-    unsigned header_words;  // words before the token stream
-    unsigned length_word;   // index of the word that declares the original length
-};
-
 struct PackedFile {
     std::int64_t bytes_written;  // header included
     std::FILE* stream;           // the pending output, open for reading and writing
 };
 
-// Writes `header` (laid out as `layout` says) and the stream of `input` from
-// its current position to its end as `final_name`, through a temporary
+// Writes the header of `format` declaring `declared` bytes and the stream of
+// `input` from its current position to its end as `final_name`, through a temporary
 // output with the input's permission bits, and leaves it pending for the
 // caller to prove and commit (toolrt::temp_output_commit). Only an input read
 // to exactly the declared length gets that far: one that failed to read or
 // changed length meanwhile ends the run with EXIT_DATA and leaves any earlier
 // file of that name as it was.
 PackedFile write_packed_file(std::FILE* input, const char* input_name, const char* final_name,
-                             PackedLayout layout, std::initializer_list<std::uint32_t> header,
+                             const liblzs::ContainerFormat& format, std::uint32_t declared,
                              StreamChoice choice = StreamChoice::STANDARD);
 
 // Proves that the file open as `packed` (read from its start; left open)
 // decodes to the bytes of `input` (named `input_name`) from `input_offset`
 // to its end. Ends the process through fail() otherwise: an input whose
 // length is no longer the one packed with MSG_INPUT_CHANGED.
-void verify_packed_file(std::FILE* packed, PackedLayout layout, std::FILE* input, const char* input_name,
-                        std::int64_t input_offset);
+void verify_packed_file(std::FILE* packed, const liblzs::ContainerFormat& format, std::FILE* input,
+                        const char* input_name, std::int64_t input_offset);
 
 }  // namespace packing

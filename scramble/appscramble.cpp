@@ -13,6 +13,7 @@
 // any other argument (but --help or --version alone, which are answered) is
 // ignored with a warning, as is a missing zq_app.bin: the image and the
 // status stay what they always were.
+#include "liblzs/images.h"
 #include "scramble/headroom.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
@@ -57,11 +58,9 @@ int main(int argc, char** argv)
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     ImageInput input = read_optional_input(INPUT_NAME, image);
-    if (input.length)
-        xor_app_words(image);
-    else
+    if (!input.length)
         warn_missing_input(APPSCRAMBLE_FILES);
-    set_word(image, APP_LENGTH_WORD, 0);
+    liblzs::finish_app_image(image, input.length);
     write_output(image, input);
     if (verbose && input.length)
         report_headroom(APPSCRAMBLE_FILES, *input.length);

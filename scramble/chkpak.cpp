@@ -17,6 +17,7 @@
 // ignored with a warning, as is a missing chkps.lzs: the image and the status
 // stay what they always were. Its one error message, when chkps.pak cannot be
 // created, goes to stdout.
+#include "liblzs/images.h"
 #include "scramble/headroom.h"
 #include "scramble/image.h"
 #include "scramble/image_file.h"
@@ -44,26 +45,6 @@ constexpr char HELP_SUMMARY[] = "Scrambles chkps.lzs into chkps.pak, 3600 bytes,
 
 std::uint8_t g_image[PAK_IMAGE_SIZE];
 
-// The words taken from an input of `length` bytes.
-std::uint32_t words_taken(std::optional<std::size_t> length)
-{
-    return static_cast<std::uint32_t>((length.value_or(0) + 3) / 4);
-}
-
-// Lays chkps.lzs over the image and scrambles its words.
-void scramble_input(std::span<std::uint8_t> image, const ImageInput& input)
-{
-    if (!input.length)
-        warn_missing_input(CHKPAK_FILES);
-    xor_pak_words(image, 0, words_taken(input.length));
-}
-
-void write_header(std::span<std::uint8_t> image, std::uint32_t words)
-{
-    set_word(image, PAK_KEY_WORD, CHK_KEY);
-    set_word(image, PAK_COUNT_WORD, words);
-}
-
 int write_output(std::span<const std::uint8_t> image, const ImageInput& input)
 {
     if (write_image_file(OUTPUT_NAME, image, input.stream))
@@ -82,8 +63,9 @@ int main(int argc, char** argv)
     std::span<std::uint8_t> image(g_image);
     fill_builtin_image(image);
     ImageInput input = read_optional_input(INPUT_NAME, image);
-    scramble_input(image, input);
-    write_header(image, words_taken(input.length));
+    if (!input.length)
+        warn_missing_input(CHKPAK_FILES);
+    liblzs::finish_pak_image(image, input.length);
     int status = write_output(image, input);
     if (status == EXIT_OK && verbose && input.length)
         report_headroom(CHKPAK_FILES, *input.length);

@@ -9,7 +9,7 @@
 // refused with both sizes and the overflow.
 #pragma once
 
-#include "scramble/patterns.h"
+#include "liblzs/chain_files.h"
 
 #include <cstddef>
 #include <string>
@@ -26,10 +26,13 @@ struct ScramblerFiles {
     const char* packer;  // the program that writes the input
 };
 
-inline constexpr ScramblerFiles CHKPAK_FILES = {"chkpak", "chkps.lzs", "chkps.pak", PAK_IMAGE_SIZE,
-                                                "lzspack"};
-inline constexpr ScramblerFiles APPSCRAMBLE_FILES = {"appscramble", "zq_app.bin", "zq_app2.bin",
-                                                     APP_IMAGE_SIZE, "apppack"};
+constexpr ScramblerFiles files_of(const liblzs::ImageFile& image)
+{
+    return {image.scrambler, image.input, image.name, image.size, image.packer};
+}
+
+inline constexpr ScramblerFiles CHKPAK_FILES = files_of(liblzs::PAK_IMAGE);
+inline constexpr ScramblerFiles APPSCRAMBLE_FILES = files_of(liblzs::APP_IMAGE);
 
 // Reads the arguments (`args`, the program's name first; --help and
 // --version alone are answered before this): true for -v. Warns once on stderr if any other argument is

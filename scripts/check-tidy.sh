@@ -13,7 +13,7 @@ if [[ ! -f $build/compile_commands.json ]]; then
   exit 2
 fi
 
-checked='apppack|codec|lzspack|lzsunpack|packing|platform|scramble|toolrt'
+checked='apppack|codec|liblzs|lzspack|lzsunpack|packing|platform|scramble|toolrt'
 mapfile -t sources < <(git ls-files '*.cpp' | grep -E "^($checked)/" | grep -v '^platform/windows/')
 echo "${#sources[@]} files"
 log=$(mktemp)

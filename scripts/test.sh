@@ -53,6 +53,7 @@ prerequisites=(
   "command xmllint:libxml2-utils"         # lzsunpack's cost-map picture must be well formed
   "command rsvg-convert:librsvg2-bin"     # ... and render at its size
   "command python3:python3"               # lzsunpack --json must parse
+  "command pkg-config:pkg-config"         # the library's installed consumer builds through lzs.pc
 )
 if ! $quick; then
   prerequisites+=(

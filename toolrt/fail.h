@@ -14,8 +14,9 @@ enum class MessageEnd { EMPTY_LINE_AFTER, AS_WRITTEN };
 void set_message_end(MessageEnd end);
 
 // Prints the formatted message on stderr, ended as set above, and ends the
-// process with exit(status), so that the exit-time cleanups remove a pending
-// temporary output and release the verification buffers.
+// process with exit(status), so that the exit-time cleanup removes a pending
+// temporary output. Only the programs end this way: the codec and liblzs
+// return their errors.
 [[noreturn]] void fail(int status, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace toolrt

@@ -1,5 +1,5 @@
 // apppack as a user runs it.
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"

@@ -6,10 +6,10 @@
 #include "tests/support/run_program.h"
 #include "tests/support/scramble_model.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 namespace {
@@ -18,6 +18,7 @@ using namespace scramble_model;
 using testing_support::run_program;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
+using testing_support::table_text;
 
 constexpr std::size_t APP_HEADER_SIZE = 2048;
 
@@ -25,23 +26,6 @@ void run_step(const char* program, const std::vector<std::string>& args, const S
 {
     RunResult result = run_program(program, args, dir.path());
     ASSERT_EQ(result.status, 0) << program << ": " << result.err;
-}
-
-// Lines of numbers and words with a random byte now and then: it packs,
-// but not into a handful of long matches.
-Bytes table_text(std::size_t size, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    static const char* const words[] = {"road", "bridge", "tunnel", "split", "ramp", "finish"};
-    std::string text;
-    while (text.size() < size) {
-        text += "cp" + std::to_string(rng() % 1000) + " " + std::to_string(rng() % 30000) + " " +
-                words[rng() % std::size(words)] + "\n";
-        if (rng() % 8 == 0)
-            text += static_cast<char>(rng());
-    }
-    text.resize(size);
-    return Bytes(text.begin(), text.end());
 }
 
 // Decodes the token stream at `stream_offset` of an unscrambled image,

@@ -1,6 +1,6 @@
 // lzspack as a user runs it: the bytes it writes, what it prints, its exit
 // status, and the directory it leaves behind.
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/synthetic_inputs.h"

@@ -59,7 +59,7 @@ struct Encoder {
     int match_len;
     unsigned match_pos;
     bool slid;  // has the window slid yet?
-    std::FILE* input;
+    codec::ByteReader input;
 };
 
 unsigned hash3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
@@ -72,7 +72,7 @@ unsigned roll(unsigned hash, std::uint8_t entering) { return ((hash & 0x3FF) << 
 
 unsigned read_block(Encoder& e, unsigned at, unsigned size)
 {
-    return static_cast<unsigned>(std::fread(e.text + at, 1, size, e.input));
+    return static_cast<unsigned>(e.input.read(e.input.context, e.text + at, size));
 }
 
 void slide(Encoder& e)
@@ -175,7 +175,7 @@ void clamp_to_remainder(Encoder& e)
 
 }  // namespace
 
-void plain_encode_stream(std::FILE* input, TokenWriter& writer)
+codec::EncodeError plain_encode_stream(codec::ByteReader input, TokenWriter& writer)
 {
     // One zeroed encoder per stream: the window's bytes past the input's end
     // take part in searches, so they must start as zeros.
@@ -214,7 +214,7 @@ void plain_encode_stream(std::FILE* input, TokenWriter& writer)
         find_and_insert(e);
         clamp_to_remainder(e);
     }
-    finish(writer);
+    return finish(writer);
 }
 
 }  // namespace reference

@@ -8,6 +8,6 @@
 namespace reference {
 
 // Same contract and same output as codec::encode_stream.
-void plain_encode_stream(std::FILE* input, codec::TokenWriter& writer);
+codec::EncodeError plain_encode_stream(codec::ByteReader input, codec::TokenWriter& writer);
 
 }  // namespace reference

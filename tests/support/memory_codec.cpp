@@ -1,56 +1,47 @@
 // In-memory encoding: see memory_codec.h.
 #include "memory_codec.h"
 
-#include <cstdio>
+#include "codec/smallest_stream/smallest_stream.h"
+
 #include <cstdlib>
-#include <filesystem>
-#include <random>
+#include <span>
 
 namespace testing_support {
+namespace {
 
-CapturedStream::CapturedStream()
+std::size_t append(void* context, const std::uint8_t* bytes, std::size_t size)
 {
-    static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    constexpr int NAME_LETTERS = 12;
-    std::random_device random;
-    std::string name = "lzscapture.";
-    for (int i = 0; i < NAME_LETTERS; ++i)
-        name += LETTERS[random() % (sizeof LETTERS - 1)];
-    path_ = (std::filesystem::temp_directory_path() / name).string();
-    stream_ = std::fopen(path_.c_str(), "w+b");
-    if (stream_ == nullptr)
-        std::abort();
+    static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + size);
+    return size;
 }
 
-CapturedStream::~CapturedStream()
-{
-    std::fclose(stream_);
-    std::remove(path_.c_str());
-}
+}  // namespace
 
-Bytes CapturedStream::bytes() const
+codec::ByteSink append_to(Bytes& bytes) { return codec::ByteSink{append, &bytes}; }
+
+codec::EncodeError encode_stream_smallest(codec::ByteReader input, codec::TokenWriter& writer)
 {
-    if (std::fflush(stream_) != 0)
-        std::abort();
-    long end = std::ftell(stream_);
-    Bytes bytes(static_cast<std::size_t>(end < 0 ? 0 : end));
-    std::rewind(stream_);
-    if (std::fread(bytes.data(), 1, bytes.size(), stream_) != bytes.size())
-        std::abort();
-    return bytes;
+    constexpr std::size_t CHUNK = 1 << 16;
+    Bytes whole;
+    for (;;) {
+        std::size_t filled = whole.size();
+        whole.resize(filled + CHUNK);
+        std::size_t got = input.read(input.context, whole.data() + filled, CHUNK);
+        whole.resize(filled + got);
+        if (got < CHUNK)
+            break;
+    }
+    return codec::encode_smallest(std::span<const std::uint8_t>(whole), writer);
 }
 
 EncodedStream encode_bytes(const std::uint8_t* data, std::size_t size, const EncodeFunction& encode)
 {
-    CapturedStream in;
-    if (size != 0 && std::fwrite(data, 1, size, in.stream()) != size)
+    codec::SpanReader in{std::span<const std::uint8_t>(data, size)};
+    Bytes stream;
+    codec::TokenWriter writer = codec::make_token_writer(append_to(stream), 0);
+    if (encode(codec::read_from(in), writer) != codec::EncodeError::NONE)
         std::abort();
-    std::rewind(in.stream());
-
-    CapturedStream out;
-    codec::TokenWriter writer = codec::make_token_writer(out.stream(), 0);
-    encode(in.stream(), writer);
-    return EncodedStream{out.bytes(), writer.bytes_written};
+    return EncodedStream{std::move(stream), writer.bytes_written};
 }
 
 }  // namespace testing_support

@@ -1,6 +1,6 @@
 #include "memory_stream.h"
 
-#include "codec/encoder.h"
+#include "codec/lazy/encoder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 #include <random>
+#include <string>
 
 namespace testing_support {
 namespace {
@@ -155,6 +156,21 @@ Bytes runs_between_noise(std::size_t size, std::uint32_t seed)
     }
     bytes.resize(size);
     return bytes;
+}
+
+Bytes table_text(std::size_t size, std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    static const char* const words[] = {"road", "bridge", "tunnel", "split", "ramp", "finish"};
+    std::string text;
+    while (text.size() < size) {
+        text += "cp" + std::to_string(rng() % 1000) + " " + std::to_string(rng() % 30000) + " " +
+                words[rng() % std::size(words)] + "\n";
+        if (rng() % 8 == 0)
+            text += static_cast<char>(rng());
+    }
+    text.resize(size);
+    return Bytes(text.begin(), text.end());
 }
 
 }  // namespace testing_support

@@ -64,4 +64,9 @@ Bytes code_like(std::size_t size, std::uint32_t seed);
 // Runs of one byte, up to 2000 long, between stretches of 50 random bytes.
 Bytes runs_between_noise(std::size_t size, std::uint32_t seed);
 
+// Lines of numbers and words with a random byte now and then: it packs,
+// but not into a handful of long matches (6000 bytes fit chkps.pak once
+// packed).
+Bytes table_text(std::size_t size, std::uint32_t seed);
+
 }  // namespace testing_support

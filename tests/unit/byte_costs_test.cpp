@@ -3,7 +3,7 @@
 // the corpus's kinds of input, for both encoders and any range size.
 #include "codec/byte_costs.h"
 #include "codec/decoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "lzsunpack/cost_map.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
@@ -42,8 +42,8 @@ std::vector<Input> corpus()
 TEST(ByteCosts, AddUpToTheStreamSizeExactlyForEveryInputEncoderAndRangeSize)
 {
     for (const Input& input : corpus()) {
-        for (const auto& encoder :
-             {EncodeFunction(codec::encode_stream), EncodeFunction(codec::encode_stream_smallest)}) {
+        for (const auto& encoder : {EncodeFunction(codec::encode_stream),
+                                    EncodeFunction(testing_support::encode_stream_smallest)}) {
             Bytes stream = encode_with(input.bytes, encoder);
             Bytes output(input.bytes.size());
             codec::DecodeStats stats = {};

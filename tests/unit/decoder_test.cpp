@@ -1,6 +1,7 @@
 // The decoder: every token class, its bounds, and hostile streams.
 #include "codec/decoder.h"
 #include "codec/token_stream.h"
+#include "packing/codec_failures.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
 
@@ -145,11 +146,11 @@ TEST(DecoderDeathTest, EndsThePackerWithTheSystemsMessages)
     Bytes over = from_hex("00 61 80 00 FF");
     Bytes cut = from_hex("00 61");
     std::uint8_t destination[8];
-    EXPECT_EXIT(codec::decode_tokens(under.data(), under.size(), destination, 8), testing::ExitedWithCode(5),
-                "^Decode data error! under run.\n$");
-    EXPECT_EXIT(codec::decode_tokens(over.data(), over.size(), destination, 3), testing::ExitedWithCode(5),
+    EXPECT_EXIT(packing::decode_tokens(under.data(), under.size(), destination, 8),
+                testing::ExitedWithCode(5), "^Decode data error! under run.\n$");
+    EXPECT_EXIT(packing::decode_tokens(over.data(), over.size(), destination, 3), testing::ExitedWithCode(5),
                 "^Decode data error! over run.\n$");
-    EXPECT_EXIT(codec::decode_tokens(cut.data(), cut.size(), destination, 8), testing::ExitedWithCode(5),
+    EXPECT_EXIT(packing::decode_tokens(cut.data(), cut.size(), destination, 8), testing::ExitedWithCode(5),
                 "^Decode data error! ");
 }
 

@@ -8,7 +8,7 @@
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
 
-#include "codec/encoder.h"
+#include "codec/lazy/encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -130,8 +130,8 @@ TEST_P(EncoderDifferential, WritesTheSameStreamAsThePlainEncoderInEveryMode)
     EXPECT_TRUE(expected == automatic) << "automatic: " << describe_difference(expected, automatic);
     for (auto [mode, name] : {std::pair{codec::SearchMode::PLAIN_CHAINS, "plain chains"},
                               std::pair{codec::SearchMode::PREFIX_CHAINS, "prefix chains"}}) {
-        Bytes forced = encode_with(input, [mode](std::FILE* in, codec::TokenWriter& writer) {
-            codec::encode_stream_with(in, writer, mode);
+        Bytes forced = encode_with(input, [mode](codec::ByteReader in, codec::TokenWriter& writer) {
+            return codec::encode_stream_with(in, writer, mode);
         });
         EXPECT_TRUE(expected == forced) << name << ": " << describe_difference(expected, forced);
     }

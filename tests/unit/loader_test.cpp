@@ -3,8 +3,8 @@
 // shapes: whole streams, streams cut short, outputs one byte too small,
 // single bytes changed. Hand-made streams and the 32-bit build are
 // tests/loader/loader_vectors.c's.
-#include "codec/encoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/lazy/encoder.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "tests/support/loader_check.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
@@ -54,7 +54,7 @@ TEST(LoaderDecoders, AgreeWithTheCodecOnWholeCutAndDamagedStreams)
     for (const Shape& shape : shapes()) {
         ASSERT_TRUE(!shape.input.empty() || shape.name == std::string("empty")) << shape.name;
         for (const Bytes& stream :
-             {encode(shape.input), encode_with(shape.input, codec::encode_stream_smallest)}) {
+             {encode(shape.input), encode_with(shape.input, testing_support::encode_stream_smallest)}) {
             SCOPED_TRACE(shape.name);
             std::size_t n = shape.input.size();
             std::size_t c = stream.size();
@@ -80,7 +80,7 @@ TEST(InPlaceMargin, IsExactOnEveryShape)
     for (const Shape& shape : shapes()) {
         SCOPED_TRACE(shape.name);
         for (const Bytes& stream :
-             {encode(shape.input), encode_with(shape.input, codec::encode_stream_smallest)})
+             {encode(shape.input), encode_with(shape.input, testing_support::encode_stream_smallest)})
             EXPECT_EQ(margin_disagreement(stream.data(), stream.size()), "");
     }
     // Streams that do not decode have none.

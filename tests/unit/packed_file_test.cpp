@@ -15,14 +15,13 @@ using testing_support::Bytes;
 using testing_support::bytes_of;
 using testing_support::ScratchDir;
 
-constexpr packing::PackedLayout LZS_LAYOUT = {2, 1};
-
 // Packs in.bin of `dir` into in.lzs as lzspack does, declaring `declared`
 // bytes, and ends the (death-test) process.
 void pack_declaring(const ScratchDir& dir, std::uint32_t declared)
 {
     std::FILE* input = std::fopen((dir / "in.bin").string().c_str(), "rb");
-    packing::write_packed_file(input, "in.bin", (dir / "in.lzs").string().c_str(), LZS_LAYOUT, {1, declared});
+    packing::write_packed_file(input, "in.bin", (dir / "in.lzs").string().c_str(), liblzs::LZS_CONTAINER,
+                               declared);
     toolrt::temp_output_commit();
     std::exit(0);
 }
@@ -35,8 +34,8 @@ void pack(const ScratchDir& dir)
 void verify(const ScratchDir& dir)
 {
     std::FILE* input = std::fopen((dir / "in.bin").string().c_str(), "rb");
-    packing::verify_packed_file(std::fopen((dir / "in.lzs").string().c_str(), "rb"), LZS_LAYOUT, input,
-                                "in.bin", 0);
+    packing::verify_packed_file(std::fopen((dir / "in.lzs").string().c_str(), "rb"), liblzs::LZS_CONTAINER,
+                                input, "in.bin", 0);
     std::exit(0);
 }
 

@@ -2,7 +2,7 @@
 // decodes to its input and is never larger than the standard stream, on
 // inputs shaped around every bound of the token table.
 #include "codec/decoder.h"
-#include "codec/optimal_parse.h"
+#include "codec/smallest_stream/smallest_stream.h"
 #include "tests/reference/smallest_stream.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
@@ -89,7 +89,7 @@ class SmallestStream : public ::testing::TestWithParam<Shape> { };
 TEST_P(SmallestStream, HasTheExhaustiveSearchsSizeAndDecodesToItsInput)
 {
     const Bytes& input = GetParam().input;
-    Bytes stream = encode_with(input, codec::encode_stream_smallest);
+    Bytes stream = encode_with(input, testing_support::encode_stream_smallest);
     EXPECT_EQ(stream.size(), reference::smallest_stream_size(input));
     EXPECT_LE(stream.size(), encode(input).size());
 
@@ -108,7 +108,7 @@ TEST(SmallestStreamOfSmallInputs, HasTheExhaustiveSearchsSize)
     for (std::uint32_t seed = 0; seed < 300; ++seed) {
         Bytes input = random_over(seed % 61 * 5, letters(1 + seed % 4), seed);
         SCOPED_TRACE(to_hex(input));
-        EXPECT_EQ(encode_with(input, codec::encode_stream_smallest).size(),
+        EXPECT_EQ(encode_with(input, testing_support::encode_stream_smallest).size(),
                   reference::smallest_stream_size(input));
     }
 }

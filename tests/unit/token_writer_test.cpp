@@ -1,10 +1,13 @@
-// The writer's bytes for hand-placed tokens, and classify_match's choices.
+// The writer's bytes for hand-placed tokens, classify_match's choices, and
+// the failures the writer reports rather than ending the process.
 #include "codec/token_stream.h"
+#include "packing/codec_failures.h"
 #include "tests/support/memory_stream.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -15,11 +18,10 @@ using testing_support::to_hex;
 // The stream a writer produces for the tokens `put` hands it.
 Bytes written_by(const std::function<void(codec::TokenWriter&)>& put)
 {
-    testing_support::CapturedStream out;
-    codec::TokenWriter writer = codec::make_token_writer(out.stream(), 8);
+    Bytes stream;
+    codec::TokenWriter writer = codec::make_token_writer(testing_support::append_to(stream), 8);
     put(writer);
-    codec::finish(writer);
-    Bytes stream = out.bytes();
+    EXPECT_EQ(codec::finish(writer), codec::EncodeError::NONE);
     EXPECT_EQ(writer.bytes_written, 8 + static_cast<std::int64_t>(stream.size()));
     return stream;
 }
@@ -88,12 +90,41 @@ TEST(ClassifyMatch, PicksTheShortestTokenThatHoldsTheMatch)
     EXPECT_EQ(codec::classify_match(260, 16384), codec::MATCH_FAR);
 }
 
-TEST(ClassifyMatchDeathTest, ReportsAMatchTheFormatCannotHold)
+// The writer keeps the first match the format cannot hold and writes on;
+// the packers report it with the system's message.
+TEST(TokenWriterDeathTest, ReportsAMatchTheFormatCannotHold)
 {
-    EXPECT_EXIT(codec::classify_match(261, 1), testing::ExitedWithCode(5),
-                "^Encode Error!!\n  len = 261 off = 1\n\n$");
-    EXPECT_EXIT(codec::classify_match(2, 1), testing::ExitedWithCode(5), "len = 2 off = 1");
-    EXPECT_EXIT(codec::classify_match(3, 16385), testing::ExitedWithCode(5), "len = 3 off = 16385");
+    for (auto [length, distance, message] :
+         {std::tuple{261, 1, "^Encode Error!!\n  len = 261 off = 1\n\n$"},
+          std::tuple{2, 1, "len = 2 off = 1"}, std::tuple{3, 16385, "len = 3 off = 16385"}}) {
+        EXPECT_FALSE(codec::holds_match(length, distance));
+        Bytes stream;
+        codec::TokenWriter writer = codec::make_token_writer(testing_support::append_to(stream), 0);
+        codec::put_match(writer, length, distance);
+        codec::put_match(writer, 3, 1);
+        codec::EncodeError error = codec::finish(writer);
+        EXPECT_EQ(error, codec::EncodeError::UNENCODABLE_MATCH);
+        EXPECT_EXIT(packing::fail_on_encode_error(writer, error), testing::ExitedWithCode(5), message);
+    }
+}
+
+// A sink that takes less than a group: the writer stops handing it bytes.
+TEST(TokenWriterDeathTest, ReportsAShortWrite)
+{
+    std::size_t calls = 0;
+    auto take_two = [](void* context, const std::uint8_t*, std::size_t size) {
+        ++*static_cast<std::size_t*>(context);
+        return size < 2 ? size : 2;
+    };
+    codec::TokenWriter writer = codec::make_token_writer(codec::ByteSink{take_two, &calls}, 0);
+    for (int i = 0; i < 20; ++i)
+        codec::put_literal(writer, 'a');
+    codec::EncodeError error = codec::finish(writer);
+    EXPECT_EQ(error, codec::EncodeError::SHORT_WRITE);
+    EXPECT_EQ(calls, 1u);
+    EXPECT_EQ(writer.bytes_written, 2);
+    EXPECT_EXIT(packing::fail_on_encode_error(writer, error), testing::ExitedWithCode(5),
+                "^Can't write correctly size\n\n$");
 }
 
 }  // namespace

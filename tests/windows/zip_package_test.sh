@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # cpack -G ZIP makes lzstools-VERSION-win64.zip with the five programs, the
-# README, the LICENSE and a readable text of every manual page.
+# README, the LICENSE, a readable text of every manual page, and liblzs:
+# lzs.dll, its import library and its header.
 # Usage: zip_package_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -16,7 +17,8 @@ mkdir "$work/unpacked"
 top=$work/unpacked/lzstools-$version-win64
 fail=0
 for file in lzspack.exe apppack.exe chkpak.exe appscramble.exe lzsunpack.exe README.md LICENSE \
-            lzspack.txt apppack.txt chkpak.txt appscramble.txt lzsunpack.txt; do
+            lzspack.txt apppack.txt chkpak.txt appscramble.txt lzsunpack.txt lzs.txt \
+            lzs.dll lib/liblzs.dll.a include/lzs.h; do
   [[ -s $top/$file ]] || { echo "missing: $file" >&2; fail=1; }
 done
 # Rendered, not the source: no roff requests, the name section as text.

@@ -30,13 +30,14 @@
 // more group from another state), so a position keeps cost[i][0] and seven
 // two-bit differences. With the matches, the input and the table, a search
 // takes about 15 bytes per input byte.
-#include "optimal_parse.h"
+#include "smallest_stream.h"
 
 #include "longest_matches.h"
 
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 
 namespace codec {
 namespace {
@@ -179,7 +180,7 @@ Costs plus(Costs costs, std::uint32_t bytes)
     return costs;
 }
 
-void fill_costs(std::span<const LongestMatches> found, CostTable& table, const Progress* progress = nullptr)
+void fill_costs(std::span<const LongestMatches> found, CostTable& table, const Progress* progress)
 {
     std::size_t n = found.size();
     auto reachable = std::make_unique<ReachableCosts>();
@@ -246,64 +247,45 @@ void write_path(std::span<const std::uint8_t> input, std::span<const LongestMatc
     finish(writer);
 }
 
-struct InputBytes {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::size_t size = 0;
-};
+// The search's tables, built for `input`; throws std::bad_alloc, which the
+// two entry points below turn into their results.
+struct Search {
+    std::unique_ptr<LongestMatches[]> matches;
+    std::span<const LongestMatches> found;
+    CostTable table;
 
-// The first read's buffer; it grows by doubling from there.
-constexpr std::size_t FIRST_READ_SIZE = std::size_t{1} << 20;
-
-// Grows by doubling, without clearing what fread is about to fill.
-InputBytes read_to_end(std::FILE* input)
-{
-    InputBytes bytes;
-    std::size_t capacity = FIRST_READ_SIZE;
-    bytes.data = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
-    for (;;) {
-        std::size_t got = std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, input);
-        bytes.size += got;
-        if (bytes.size < capacity)
-            return bytes;
-        auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(2 * capacity);
-        std::copy_n(bytes.data.get(), bytes.size, larger.get());
-        bytes.data = std::move(larger);
-        capacity *= 2;
+    Search(std::span<const std::uint8_t> input, const Progress* progress)
+        : matches(std::make_unique_for_overwrite<LongestMatches[]>(input.size())),
+          found(matches.get(), input.size()), table(input.size() + 1)
+    {
+        std::span<LongestMatches> filled(matches.get(), input.size());
+        find_longest_matches(input, filled, progress);
+        fill_costs(found, table, progress);
     }
-}
+};
 
 }  // namespace
 
-void encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer, const Progress* progress)
+EncodeError encode_smallest(std::span<const std::uint8_t> input, TokenWriter& writer,
+                            const Progress* progress)
 {
-    auto matches = std::make_unique_for_overwrite<LongestMatches[]>(input.size());
-    std::span<LongestMatches> found(matches.get(), input.size());
-    find_longest_matches(input, found, progress);
-    CostTable table(input.size() + 1);
-    fill_costs(found, table, progress);
-    write_path(input, found, table, writer);
+    std::unique_ptr<Search> search;
+    try {
+        search = std::make_unique<Search>(input, progress);
+    } catch (const std::bad_alloc&) {
+        return EncodeError::NO_MEMORY;
+    }
+    write_path(input, search->found, search->table, writer);
+    return writer.error;
 }
 
 std::uint64_t smallest_stream_size(std::span<const std::uint8_t> input)
 {
-    auto matches = std::make_unique_for_overwrite<LongestMatches[]>(input.size());
-    std::span<LongestMatches> found(matches.get(), input.size());
-    find_longest_matches(input, found);
-    CostTable table(input.size() + 1);
-    fill_costs(found, table);
-    return table.at(0, 0);
-}
-
-void encode_stream_smallest(std::FILE* input, TokenWriter& writer)
-{
-    InputBytes bytes = read_to_end(input);
-    encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer);
-}
-
-void encode_stream_smallest_reporting(std::FILE* input, TokenWriter& writer, const Progress& progress)
-{
-    InputBytes bytes = read_to_end(input);
-    encode_smallest(std::span<const std::uint8_t>(bytes.data.get(), bytes.size), writer, &progress);
+    try {
+        return Search(input, nullptr).table.at(0, 0);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 }  // namespace codec

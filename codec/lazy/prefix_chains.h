@@ -15,6 +15,8 @@
 // walks run long.
 #pragma once
 
+#include "codec/words.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -34,13 +36,6 @@ inline constexpr unsigned PREFIX_HASH_BITS = 15;
 inline constexpr unsigned PREFIX_HASH_SIZE = 1u << PREFIX_HASH_BITS;
 // Hashing loads whole words, so it may read this far past a prefix's end.
 inline constexpr unsigned PREFIX_OVERREAD = 7;
-
-inline std::uint64_t load_word(const std::uint8_t* at)
-{
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
 
 // The hash of the first Length bytes at `at`, below PREFIX_HASH_SIZE: one
 // multiply per word, the last word masked to the prefix.

@@ -15,7 +15,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace codec::encoding {
 
@@ -75,15 +74,13 @@ struct Encoder {
     // C headers and executables).
     std::uint16_t prev[2 * DICT_SIZE];
     std::uint8_t crowded[HASH_SIZE];
-    const Progress* progress = nullptr;  // told of each block read
-    std::uint64_t bytes_read = 0;
     unsigned pos = DICT_SIZE;
     unsigned remainder = 0;  // input bytes from pos to the end of what was read
     unsigned hash = 0;       // hash of text[pos], text[pos + 1], text[pos + 2]
     unsigned match_len = 0;
     unsigned match_pos = 0;
     bool slid = false;  // has the window slid yet?
-    std::FILE* input = nullptr;
+    ByteReader input = {};
 
     // Every position in [pos, crowded_until) has a crowded bucket.
     unsigned crowded_until = 0;

@@ -25,7 +25,8 @@
 // exactly the matches the optimal parse must see.
 #include "longest_matches.h"
 
-#include "token_stream.h"
+#include "codec/token_stream.h"
+#include "codec/words.h"
 
 #include <algorithm>
 #include <bit>
@@ -42,28 +43,6 @@ constexpr std::uint32_t CYCLIC_SIZE = 32768;  // a power of two above MAX_DISTAN
 constexpr std::uint32_t CYCLIC_MASK = CYCLIC_SIZE - 1;
 
 static_assert(CYCLIC_SIZE > static_cast<std::uint32_t>(MAX_DISTANCE), "a window's nodes need distinct slots");
-
-// How many bytes from `length` on agree, up to `limit`: eight at a time
-// while eight remain, then one by one.
-std::uint32_t extend_match(const std::uint8_t* there, const std::uint8_t* here, std::uint32_t length,
-                           std::uint32_t limit)
-{
-    while (length + 8 <= limit) {
-        std::uint64_t a;
-        std::uint64_t b;
-        std::memcpy(&a, there + length, 8);
-        std::memcpy(&b, here + length, 8);
-        if (std::uint64_t diff = a ^ b; diff != 0) {
-            int same_bits =
-                std::endian::native == std::endian::little ? std::countr_zero(diff) : std::countl_zero(diff);
-            return length + static_cast<std::uint32_t>(same_bits) / 8;
-        }
-        length += 8;
-    }
-    while (length < limit && there[length] == here[length])
-        ++length;
-    return length;
-}
 
 // Knuth's multiplicative hash: the golden ratio's 32-bit fraction spreads
 // the three bytes over the top HASH_BITS bits.

@@ -4,9 +4,11 @@
 // before it are the history, and MAX_MATCH bytes of lookahead sit past the
 // end. When the position reaches 2 * DICT_SIZE the upper half slides down and
 // every stored position is rebased by DICT_SIZE, so positions fit 16 bits.
-// Also here: how a search compares a candidate with the current position.
+// Also here: the quick test before a search measures a candidate (the
+// measuring itself is words.h's match_length).
 #pragma once
 
+#include "codec/words.h"
 #include "encoder_state.h"
 #include "prefix_walk.h"
 
@@ -16,21 +18,6 @@
 #include <cstring>
 
 namespace codec::encoding {
-
-// The smallest index of the first `max` at which a and b differ, or `max`.
-inline unsigned match_length(const std::uint8_t* a, const std::uint8_t* b, unsigned max)
-{
-    unsigned len = 0;
-    while (len + 8 <= max) {
-        std::uint64_t differ = prefix::load_word(a + len) ^ prefix::load_word(b + len);
-        if (differ != 0)
-            return len + static_cast<unsigned>(std::countr_zero(differ)) / 8;
-        len += 8;
-    }
-    while (len < max && a[len] == b[len])
-        len += 1;
-    return len;
-}
 
 // A quick test before measuring a candidate: to beat `best` (at least 2)
 // it must agree at best - 1 and best. Both bytes lie within what the
@@ -54,11 +41,7 @@ inline unsigned window_floor(const Encoder& e) { return e.slid ? e.pos - DICT_SI
 
 inline unsigned read_block(Encoder& e, unsigned at, unsigned size)
 {
-    auto got = static_cast<unsigned>(std::fread(e.text + at, 1, size, e.input));
-    e.bytes_read += got;
-    if (e.progress != nullptr)
-        report_progress(e.progress, e.bytes_read, e.progress->input_size);
-    return got;
+    return static_cast<unsigned>(e.input.read(e.input.context, e.text + at, size));
 }
 
 // Moves the upper half of the window down, reads the next block and rebases

@@ -6,7 +6,7 @@
 // these two (with their distances) stand for all the others.
 #pragma once
 
-#include "progress.h"
+#include "codec/progress.h"
 
 #include <cstdint>
 #include <span>

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace codec {
 namespace {
@@ -52,29 +53,25 @@ void clamp_to_remainder(Encoder& e) { e.match_len = std::min(e.match_len, e.rema
 
 }  // namespace
 
-void encode_stream(std::FILE* input, TokenWriter& writer)
+EncodeError encode_stream(ByteReader input, TokenWriter& writer)
 {
-    encode_stream_with(input, writer, SearchMode::AUTOMATIC);
+    return encode_stream_with(input, writer, SearchMode::AUTOMATIC);
 }
 
-void encode_stream_reporting(std::FILE* input, TokenWriter& writer, const Progress& progress)
-{
-    encode_stream_with(input, writer, SearchMode::AUTOMATIC, &progress);
-}
-
-void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode, const Progress* progress)
+EncodeError encode_stream_with(ByteReader input, TokenWriter& writer, SearchMode mode)
 {
     // One encoder per stream. The window's bytes past the input's end take
     // part in searches and an empty bucket or mark must read 0, so those
     // start zeroed; the rest is written before it is read.
-    std::unique_ptr<Encoder> owner(new Encoder);
+    std::unique_ptr<Encoder> owner(new (std::nothrow) Encoder);
+    if (owner == nullptr)
+        return EncodeError::NO_MEMORY;
     Encoder& e = *owner;
     std::memset(e.text, 0, sizeof e.text);
     std::memset(e.head, 0, sizeof e.head);
     std::memset(e.crowded, 0, sizeof e.crowded);
     e.input = input;
     e.mode = mode;
-    e.progress = progress;
     reset(writer);
 
     e.remainder = read_block(e, DICT_SIZE, FIRST_READ);
@@ -110,7 +107,7 @@ void encode_stream_with(std::FILE* input, TokenWriter& writer, SearchMode mode, 
         find_and_insert(e);
         clamp_to_remainder(e);
     }
-    finish(writer);
+    return finish(writer);
 }
 
 }  // namespace codec
