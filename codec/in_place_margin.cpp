@@ -8,7 +8,7 @@
 
 namespace codec {
 
-std::optional<InPlaceMargin> in_place_margin(const std::uint8_t* stream, std::size_t size)
+std::optional<InPlaceMargin> in_place_margin(const std::uint8_t* stream, std::size_t size, DecodeError* why)
 {
     std::size_t tokens = 0;
     std::size_t token_bytes = 0;
@@ -31,8 +31,11 @@ std::optional<InPlaceMargin> in_place_margin(const std::uint8_t* stream, std::si
             offset = std::max(offset, produced - read);
         return true;
     });
-    if (stream_size == 0 || reaches_before_start)
+    if (stream_size == 0 || reaches_before_start) {
+        if (why != nullptr)
+            *why = reaches_before_start ? DecodeError::UNDER_RUN : DecodeError::TRUNCATED;
         return std::nullopt;
+    }
     return InPlaceMargin{stream_size, produced, offset, offset + stream_size - produced};
 }
 

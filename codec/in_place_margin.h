@@ -16,6 +16,8 @@
 // that overshoot on top.
 #pragma once
 
+#include "decoder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -33,7 +35,9 @@ struct InPlaceMargin {
 // not decode (it ends before its end mark or inside a token, or a match
 // reaches before the start of the output). No bound on the output: it only
 // counts.
-std::optional<InPlaceMargin> in_place_margin(const std::uint8_t* stream, std::size_t size);
+// With `why`, the reason it does not decode: UNDER_RUN or TRUNCATED.
+std::optional<InPlaceMargin> in_place_margin(const std::uint8_t* stream, std::size_t size,
+                                             DecodeError* why = nullptr);
 
 // The same figures for a file of `file_size` bytes whose stream starts
 // `stream_offset` bytes in, loaded whole and its header words read before

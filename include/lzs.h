@@ -162,9 +162,19 @@ LZS_API size_t lzs_image_size(lzs_image kind);
 LZS_API lzs_error lzs_image_scramble(lzs_image kind, const void* packed, size_t packed_size, void* image,
                                      size_t capacity, size_t* headroom);
 
-/* The in-place margin of a stream (how far the loader may decode a stream
- * over its own input) joins here, as a function of a packed stream, once
- * the codec computes it. */
+/* ---- In place: how close to its output the loader may load a stream -- */
+
+/* For the token stream of `stream_size` bytes at `stream`, sets *offset to
+ * S, the least offset from the start of the output buffer at which the
+ * stream may lie and still be decoded there, and *end_margin to D = S + C -
+ * N (C the stream's bytes up to its end mark, N what it decodes to): the
+ * buffer is then N + D bytes with the stream at its end. Both are exact for
+ * a decoder that reads a group's flag byte as the group starts and each
+ * token's bytes just before it writes its output, as loader/'s decoders do;
+ * lzsunpack -v prints the same figures. LZS_ERROR_UNDER_RUN or
+ * LZS_ERROR_TRUNCATED for a stream that does not decode. */
+LZS_API lzs_error lzs_in_place_margin(const void* stream, size_t stream_size, size_t* offset,
+                                      size_t* end_margin);
 
 #ifdef __cplusplus
 }

@@ -3,6 +3,7 @@
 #include "liblzs/streams.h"
 #include "codec/byte_io.h"
 #include "codec/decoder.h"
+#include "codec/in_place_margin.h"
 #include "codec/lazy/encoder.h"
 #include "codec/smallest_stream/smallest_stream.h"
 #include "codec/token_stream.h"
@@ -10,6 +11,7 @@
 #include "lzs.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace liblzs {
@@ -50,6 +52,20 @@ lzs_error lzs_pack(const void* input, size_t input_size, void* output, size_t ca
         return LZS_ERROR_INVALID_ARGUMENT;
     std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(input), input_size);
     return liblzs::pack_stream(bytes, static_cast<std::uint8_t*>(output), capacity, mode, *written);
+}
+
+lzs_error lzs_in_place_margin(const void* stream, size_t stream_size, size_t* offset, size_t* end_margin)
+{
+    if ((stream == nullptr && stream_size != 0) || offset == nullptr || end_margin == nullptr)
+        return LZS_ERROR_INVALID_ARGUMENT;
+    codec::DecodeError why = codec::DecodeError::NONE;
+    std::optional<codec::InPlaceMargin> margin =
+        codec::in_place_margin(static_cast<const std::uint8_t*>(stream), stream_size, &why);
+    if (!margin)
+        return liblzs::from_decode(why);
+    *offset = margin->offset;
+    *end_margin = margin->end_margin;
+    return LZS_OK;
 }
 
 lzs_error lzs_unpack(const void* stream, size_t stream_size, void* output, size_t capacity, size_t* produced)

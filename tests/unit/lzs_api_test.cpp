@@ -1,5 +1,6 @@
 // The C interface of lzs.h: the same streams, containers and images as the
 // programs' code, its refusals, and what it reports for each.
+#include "codec/in_place_margin.h"
 #include "lzs.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/scramble_model.h"
@@ -70,6 +71,17 @@ TEST(LzsApi, PacksTheCodecsStreamsAndUnpacksThem)
                   LZS_OK);
         EXPECT_EQ(produced, input.bytes.size());
         EXPECT_EQ(decoded, input.bytes);
+
+        // The margin lzsunpack -v prints, and the decoder's refusal of a stream cut short.
+        std::optional<codec::InPlaceMargin> margin = codec::in_place_margin(standard.data(), standard.size());
+        ASSERT_TRUE(margin.has_value());
+        size_t offset = 0;
+        size_t end_margin = 0;
+        EXPECT_EQ(lzs_in_place_margin(standard.data(), standard.size(), &offset, &end_margin), LZS_OK);
+        EXPECT_EQ(offset, margin->offset);
+        EXPECT_EQ(end_margin, margin->end_margin);
+        EXPECT_EQ(lzs_in_place_margin(standard.data(), standard.size() - 1, &offset, &end_margin),
+                  LZS_ERROR_TRUNCATED);
 
         Bytes file = pack_container(LZS_CONTAINER_LZS, input.bytes, LZS_MODE_DEFAULT);
         auto size = static_cast<std::uint32_t>(input.bytes.size());
