@@ -3,33 +3,18 @@
 // report already printed.
 #include "lzsunpack/json_report.h"
 
+#include "lzsunpack/report.h"
 #include "lzsunpack/text_escape.h"
 #include "toolrt/format.h"
 
 #include <cinttypes>
-#include <initializer_list>
 #include <utility>
 #include <vector>
 
 namespace lzsunpack {
 namespace {
 
-using codec::TokenClass;
 using Member = std::pair<const char*, std::string>;
-
-struct TokenRow {
-    const char* name;
-    std::initializer_list<TokenClass> classes;
-};
-
-// The rows of the -v statistics, under names a script can use.
-const TokenRow TOKEN_ROWS[] = {
-    {"literals", {codec::LITERAL_LOW, codec::LITERAL_HIGH}},
-    {"match_3", {codec::MATCH_3}},
-    {"match_4", {codec::MATCH_4}},
-    {"match_near", {codec::MATCH_NEAR}},
-    {"match_far", {codec::MATCH_FAR}},
-};
 
 std::string number(std::uint64_t value) { return std::to_string(value); }
 
@@ -53,32 +38,20 @@ std::string object(const std::vector<Member>& members, const char* indent = null
 std::string tokens(const codec::DecodeStats& stats)
 {
     std::vector<Member> rows;
-    for (const TokenRow& row : TOKEN_ROWS) {
-        std::uint64_t count = 0;
-        std::uint64_t bytes = 0;
-        for (TokenClass token : row.classes) {
-            count += stats.tokens[token];
-            bytes += stats.bytes[token];
-        }
-        rows.emplace_back(row.name, object({{"tokens", number(count)}, {"bytes", number(bytes)}}));
-    }
+    for (const TokenCounts& row : token_counts(stats))
+        rows.emplace_back(row.key, object({{"tokens", number(row.tokens)}, {"bytes", number(row.bytes)}}));
     return object(rows);
 }
 
 // As the -v line prints it, to two decimals.
 std::string mean_match(const codec::DecodeStats& stats)
 {
-    std::uint64_t matches = 0;
-    std::uint64_t bytes = 0;
-    for (TokenClass token : {codec::MATCH_3, codec::MATCH_4, codec::MATCH_NEAR, codec::MATCH_FAR}) {
-        matches += stats.tokens[token];
-        bytes += stats.bytes[token];
-    }
-    if (matches == 0)
+    MatchTotals totals = match_totals(stats);
+    if (totals.matches == 0)
         return "null";
-    double count = static_cast<double>(matches);
+    double count = static_cast<double>(totals.matches);
     return object(
-        {{"length", toolrt::format_text("%.2f", static_cast<double>(bytes) / count)},
+        {{"length", toolrt::format_text("%.2f", static_cast<double>(totals.bytes) / count)},
          {"distance", toolrt::format_text("%.2f", static_cast<double>(stats.distance_sum) / count)}});
 }
 

@@ -19,17 +19,18 @@ using codec::TokenClass;
 
 struct StatisticsRow {
     const char* label;
+    const char* key;
     std::initializer_list<TokenClass> classes;
 };
 
 // Literals are one row: the flag bit that splits them is the stream's
 // business, not the user's. The end mark is always one and not shown.
 const StatisticsRow STATISTICS_ROWS[] = {
-    {"literals  ", {codec::LITERAL_LOW, codec::LITERAL_HIGH}},
-    {"match 3   ", {codec::MATCH_3}},
-    {"match 4   ", {codec::MATCH_4}},
-    {"match near", {codec::MATCH_NEAR}},
-    {"match far ", {codec::MATCH_FAR}},
+    {"literals  ", "literals", {codec::LITERAL_LOW, codec::LITERAL_HIGH}},
+    {"match 3   ", "match_3", {codec::MATCH_3}},
+    {"match 4   ", "match_4", {codec::MATCH_4}},
+    {"match near", "match_near", {codec::MATCH_NEAR}},
+    {"match far ", "match_far", {codec::MATCH_FAR}},
 };
 
 const TokenClass MATCH_CLASSES[] = {codec::MATCH_3, codec::MATCH_4, codec::MATCH_NEAR, codec::MATCH_FAR};
@@ -45,31 +46,43 @@ std::string format_report(const char* name, ImageKind kind, std::uint64_t packed
                                packed, unpacked);
 }
 
+std::vector<TokenCounts> token_counts(const codec::DecodeStats& stats)
+{
+    std::vector<TokenCounts> rows;
+    for (const StatisticsRow& row : STATISTICS_ROWS) {
+        TokenCounts counts{row.label, row.key, 0, 0};
+        for (TokenClass token : row.classes) {
+            counts.tokens += stats.tokens[token];
+            counts.bytes += stats.bytes[token];
+        }
+        rows.push_back(counts);
+    }
+    return rows;
+}
+
+MatchTotals match_totals(const codec::DecodeStats& stats)
+{
+    MatchTotals totals{0, 0};
+    for (TokenClass token : MATCH_CLASSES) {
+        totals.matches += stats.tokens[token];
+        totals.bytes += stats.bytes[token];
+    }
+    return totals;
+}
+
 std::string format_statistics(const codec::DecodeStats& stats)
 {
     std::string text;
-    for (const StatisticsRow& row : STATISTICS_ROWS) {
-        std::uint64_t tokens = 0;
-        std::uint64_t bytes = 0;
-        for (TokenClass token : row.classes) {
-            tokens += stats.tokens[token];
-            bytes += stats.bytes[token];
-        }
-        text +=
-            toolrt::format_text("  %s %8" PRIu64 " tokens %8" PRIu64 " bytes\n", row.label, tokens, bytes);
-    }
+    for (const TokenCounts& row : token_counts(stats))
+        text += toolrt::format_text("  %s %8" PRIu64 " tokens %8" PRIu64 " bytes\n", row.label, row.tokens,
+                                    row.bytes);
 
-    std::uint64_t matches = 0;
-    std::uint64_t match_bytes = 0;
-    for (TokenClass token : MATCH_CLASSES) {
-        matches += stats.tokens[token];
-        match_bytes += stats.bytes[token];
-    }
-    if (matches == 0)
+    MatchTotals totals = match_totals(stats);
+    if (totals.matches == 0)
         return text + "  mean match: none\n";
-    double count = static_cast<double>(matches);
+    double count = static_cast<double>(totals.matches);
     return text + toolrt::format_text("  mean match length %.2f, distance %.2f\n",
-                                      static_cast<double>(match_bytes) / count,
+                                      static_cast<double>(totals.bytes) / count,
                                       static_cast<double>(stats.distance_sum) / count);
 }
 

@@ -31,6 +31,23 @@ namespace lzsunpack {
 
 std::string format_report(const char* name, ImageKind kind, std::uint64_t packed, std::uint64_t unpacked);
 
+// The token counts of -v, one row per kind a user tells apart, with the
+// name the text prints and the one the JSON report uses.
+struct TokenCounts {
+    const char* label;
+    const char* key;
+    std::uint64_t tokens;
+    std::uint64_t bytes;
+};
+std::vector<TokenCounts> token_counts(const codec::DecodeStats& stats);
+
+// All matches together: how many, and the bytes they produced.
+struct MatchTotals {
+    std::uint64_t matches;
+    std::uint64_t bytes;
+};
+MatchTotals match_totals(const codec::DecodeStats& stats);
+
 std::string format_statistics(const codec::DecodeStats& stats);
 
 // The fit line for a file of `packed` bytes; empty for the scrambled kinds.
