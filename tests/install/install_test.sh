@@ -83,20 +83,26 @@ same_bytes=$source/tests/library/same_bytes_as_lzspack.sh
 example=$scratch/example.c
 cmake -DPAGE="$source/man/lzs.3" -DOUTPUT="$example" -P "$source/cmake/extract_man_example.cmake"
 export LD_LIBRARY_PATH=$prefix/$libdir
+# A sanitizer build's library needs its runtime loaded first, before the
+# consumers (built without the sanitizers) and python3.
+preload=()
+if [[ -n ${LZS_SANITIZER_RUNTIME:-} ]]; then
+  preload=(env LD_PRELOAD="$LZS_SANITIZER_RUNTIME" ASAN_OPTIONS=detect_leaks=0)
+fi
 # pkg-config: the flags of the installed lzs.pc, wherever the prefix lies.
 flags=$(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs lzs)
 # shellcheck disable=SC2086
 cc -std=c99 -Wall -Wextra -Wpedantic -Werror -o "$scratch/pkg_config_consumer" "$example" $flags
-bash "$same_bytes" "$scratch/pkg_config_consumer" "$prefix/bin/lzspack" "${files[@]}"
+"${preload[@]}" bash "$same_bytes" "$scratch/pkg_config_consumer" "$prefix/bin/lzspack" "${files[@]}"
 
 # find_package(lzs CONFIG REQUIRED), target lzs::lzs.
 cmake -S "$source/tests/install/consumer" -B "$scratch/cmake_consumer" -DCMAKE_PREFIX_PATH="$prefix" \
   -DEXAMPLE="$example" >"$scratch/cmake.log" 2>&1 || { cat "$scratch/cmake.log"; exit 1; }
 cmake --build "$scratch/cmake_consumer" >"$scratch/cmake.log" 2>&1 || { cat "$scratch/cmake.log"; exit 1; }
-bash "$same_bytes" "$scratch/cmake_consumer/consumer" "$prefix/bin/lzspack" "${files[@]}"
+"${preload[@]}" bash "$same_bytes" "$scratch/cmake_consumer/consumer" "$prefix/bin/lzspack" "${files[@]}"
 
 # The README's ctypes example, as it stands there.
 # shellcheck disable=SC2016  # the backquotes are the fence, not an expansion
 sed -n '/^```python$/,/^```$/p' "$source/README.md" | sed '1d;$d' > "$scratch/pack.py"
 chmod +x "$scratch/pack.py"
-LZS_LIBRARY=$library bash "$same_bytes" "$scratch/pack.py" "$prefix/bin/lzspack" "${files[@]}"
+LZS_LIBRARY=$library "${preload[@]}" bash "$same_bytes" "$scratch/pack.py" "$prefix/bin/lzspack" "${files[@]}"
