@@ -38,19 +38,47 @@ constexpr unsigned GROUP_COUNTER = ((1u << TOKENS_PER_GROUP) - 1) << TOKENS_PER_
 constexpr unsigned FLAGS_LEFT = 1u << TOKENS_PER_GROUP;
 // A flag byte, eight 3-byte tokens, and the word a literal run loads.
 constexpr std::size_t GROUP_SOURCE_ROOM = 1 + TOKENS_PER_GROUP * MAX_TOKEN_BYTES + WORD;
-// Eight longest matches, and the two words a short copy always writes.
-constexpr std::size_t GROUP_OUTPUT_ROOM = TOKENS_PER_GROUP * MAX_MATCH_LENGTH + 2 * WORD;
+// Eight longest matches, and the 16 bytes a copy may write past its end.
+constexpr std::size_t GROUP_OUTPUT_ROOM = TOKENS_PER_GROUP * MAX_MATCH_LENGTH + 16;
 
-// Byte i holds bit i of the index: a group's flag bits, one per byte.
-constexpr std::array<std::uint64_t, 256> make_spread_flags()
+// A group's flag bits still to use, the next token's lowest, under one
+// 1-bit that marks the group's end: 1 alone when the group is done.
+constexpr unsigned GROUP_END_BIT = 1u << TOKENS_PER_GROUP;
+constexpr std::uint64_t TOP_BIT_OF_EACH_BYTE = LOW_BIT_OF_EACH_BYTE << LITERAL_BIT;
+
+// For the flag bits left of a group (under their end bit): byte i holds
+// token i's flag bit where a literal has its tag bit, and bytes at and past
+// the group's end hold a tag bit that no byte can match, as past_end.
+struct LiteralMask {
+    std::uint64_t flags;
+    std::uint64_t past_end;
+};
+
+constexpr std::array<LiteralMask, 2 * GROUP_END_BIT> make_literal_masks()
 {
-    std::array<std::uint64_t, 256> table{};
-    for (unsigned flags = 0; flags < 256; ++flags)
-        for (unsigned i = 0; i < 8; ++i)
-            table[flags] |= std::uint64_t{(flags >> i) & 1} << (8 * i);
+    std::array<LiteralMask, 2 * GROUP_END_BIT> table{};
+    for (unsigned pending = 1; pending < 2 * GROUP_END_BIT; ++pending) {
+        unsigned left = static_cast<unsigned>(std::bit_width(pending)) - 1;
+        for (unsigned i = 0; i < WORD; ++i) {
+            std::uint64_t tag_bit = std::uint64_t{1} << (8 * i + LITERAL_BIT);
+            if (i >= left)
+                table[pending].past_end |= tag_bit;
+            else if ((pending >> i & 1) != 0)
+                table[pending].flags |= tag_bit;
+        }
+    }
     return table;
 }
-constexpr std::array<std::uint64_t, 256> SPREAD_FLAGS = make_spread_flags();
+constexpr std::array<LiteralMask, 2 * GROUP_END_BIT> LITERAL_MASKS = make_literal_masks();
+
+// How many of the next tokens, from the word at `in` on, are literals,
+// stopping at the group's end: the bytes whose tag bit equals their flag bit.
+unsigned literal_run(std::uint64_t word, unsigned pending)
+{
+    const LiteralMask& mask = LITERAL_MASKS[pending];
+    std::uint64_t stops = ((word ^ mask.flags) | mask.past_end) & TOP_BIT_OF_EACH_BYTE;
+    return static_cast<unsigned>(std::countr_zero(stops)) / 8;
+}
 
 void count(DecodeStats* stats, TokenClass token, unsigned length, std::size_t distance)
 {
@@ -72,16 +100,26 @@ void count_literals(DecodeStats* stats, unsigned run, unsigned flags)
     stats->bytes[LITERAL_LOW] += run - high;
 }
 
-// Copies a match whose end lies at least 2 * WORD bytes before the room's
-// end. Most matches are 16 bytes or shorter: two words, no loop.
-void copy_match(std::uint8_t* out, std::size_t distance, unsigned length)
+constexpr std::size_t WIDE = 16;
+
+void copy_wide(std::uint8_t* to, const std::uint8_t* from)
+{
+    std::uint8_t chunk[WIDE];
+    std::memcpy(chunk, from, WIDE);
+    std::memcpy(to, chunk, WIDE);
+}
+
+// Copies a match that is longer than WIDE or nearer than WIDE, with at least
+// WIDE bytes of room past its end.
+void copy_match_apart(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
-    if (distance >= WORD) {
-        // Word by word in order: each word's source lies before it.
-        std::memcpy(out, from, WORD);
-        std::memcpy(out + WORD, from + WORD, WORD);
-        for (unsigned i = 2 * WORD; i < length; i += WORD)
+    if (distance >= WIDE) {
+        // Chunk by chunk in order: each chunk's source lies before it.
+        for (unsigned i = 0; i < length; i += WIDE)
+            copy_wide(out + i, from + i);
+    } else if (distance >= WORD) {
+        for (unsigned i = 0; i < length; i += WORD)
             std::memcpy(out + i, from + i, WORD);
     } else if (distance == 1) {
         std::memset(out, *from, length);
@@ -114,45 +152,50 @@ struct Cursor {
 // group can exhaust, so the only bound left to check is a match reaching
 // before the start. Returns the result when the stream ends (or fails)
 // within those groups; nothing when the room runs out, at a group's start.
-std::optional<DecodeResult> decode_groups(Cursor& cursor, DecodeStats* stats)
+//
+// Each step copies the run of literals that starts the rest of the group (8
+// bytes, whatever its length, even none: no branch on it), then the match
+// that ends the run unless the group ended first. COUNTS leaves the
+// counting out of the loop that does not need it.
+template <bool COUNTS> std::optional<DecodeResult> decode_groups(Cursor& cursor, DecodeStats* stats)
 {
     const std::uint8_t* in = cursor.in;
     std::uint8_t* out = cursor.out;
     std::uint8_t* const start = cursor.start;
     while (static_cast<std::size_t>(cursor.in_end - in) >= GROUP_SOURCE_ROOM &&
            static_cast<std::size_t>(cursor.out_end - out) >= GROUP_OUTPUT_ROOM) {
-        unsigned group_flags = *in++;
-        unsigned tokens = 0;
-        while (tokens < TOKENS_PER_GROUP) {
-            // A literal is a byte whose top bit equals its flag bit.
-            unsigned pending = group_flags >> tokens;
-            std::uint64_t differ =
-                ((load_word(in) >> LITERAL_BIT) & LOW_BIT_OF_EACH_BYTE) ^ SPREAD_FLAGS[pending];
-            unsigned run =
-                std::min(static_cast<unsigned>(std::countr_zero(differ)) / 8, TOKENS_PER_GROUP - tokens);
-            if (run > 0) {
-                std::memcpy(out, in, WORD);
-                in += run;
-                out += run;
-                tokens += run;
+        unsigned pending = GROUP_END_BIT | *in++;
+        for (;;) {
+            unsigned run = literal_run(load_word(in), pending);
+            std::memcpy(out, in, WORD);
+            if constexpr (COUNTS)
                 count_literals(stats, run, pending);
-                continue;
-            }
+            in += run;
+            out += run;
+            pending >>= run;
+            if (pending == 1)
+                break;
             // A match or the end mark, read without branching on its
             // class: the room allows reading all three bytes.
             const LeadInfo& info = lead_info(pending & 1, in[0]);
             unsigned length = info.length + (in[2] & info.far);
             std::size_t distance = (info.high_d | in[1]) + 1u;
             in += info.bytes;
-            tokens += 1;
-            if (length == 0) {
+            pending >>= 1;
+            if (length == 0) [[unlikely]] {
                 count(stats, END_MARK, 0, 0);
                 return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - start)};
             }
             DECODE_GUARD(distance <= static_cast<std::size_t>(out - start), DecodeError::UNDER_RUN);
-            copy_match(out, distance, length);
+            if (distance >= WIDE && length <= WIDE) [[likely]]
+                copy_wide(out, out - distance);
+            else
+                copy_match_apart(out, distance, length);
             out += length;
-            count(stats, info.token, length, distance);
+            if constexpr (COUNTS)
+                count(stats, info.token, length, distance);
+            if (pending == 1)
+                break;
         }
     }
     cursor.in = in;
@@ -220,7 +263,9 @@ DecodeResult decode_tokens_checked(const std::uint8_t* source, std::size_t sourc
                                    std::uint8_t* destination, std::size_t capacity, DecodeStats* stats)
 {
     Cursor cursor{source, source + source_size, destination, destination, destination + capacity};
-    if (std::optional<DecodeResult> result = decode_groups(cursor, stats))
+    std::optional<DecodeResult> result =
+        stats != nullptr ? decode_groups<true>(cursor, stats) : decode_groups<false>(cursor, stats);
+    if (result)
         return *result;
     return decode_guarded(cursor, stats);
 }
