@@ -71,14 +71,38 @@ constexpr std::array<LiteralMask, 2 * GROUP_END_BIT> make_literal_masks()
 }
 constexpr std::array<LiteralMask, 2 * GROUP_END_BIT> LITERAL_MASKS = make_literal_masks();
 
-// How many of the next tokens, from the word at `in` on, are literals,
-// stopping at the group's end: the bytes whose tag bit equals their flag bit.
-unsigned literal_run(std::uint64_t word, unsigned pending)
+// Where the literals that open the word at the next token end, stopping at
+// the group's end: 8 * run + LITERAL_BIT, where the bytes whose tag bit
+// equals their flag bit give out, or 64 when all eight are literals.
+unsigned literal_stop(std::uint64_t word, const LiteralMask& mask)
 {
-    const LiteralMask& mask = LITERAL_MASKS[pending];
     std::uint64_t stops = ((word ^ mask.flags) | mask.past_end) & TOP_BIT_OF_EACH_BYTE;
-    return static_cast<unsigned>(std::countr_zero(stops)) / 8;
+    return static_cast<unsigned>(std::countr_zero(stops));
 }
+
+// A match takes MATCH_BYTES, a MATCH_FAR one more: under flag bit 1, a lead
+// byte whose top two bits are 0. Returns, at each byte's tag bit, whether a
+// MATCH_FAR would start there.
+constexpr unsigned MATCH_BYTES = 2;
+std::uint64_t far_leads(std::uint64_t word, const LiteralMask& mask)
+{
+    return ~word & ~(word << 1) & mask.flags;
+}
+
+constexpr bool match_sizes_follow_the_top_bits()
+{
+    for (unsigned lead = 0; lead < 256; ++lead) {
+        for (unsigned flag = 0; flag < 2; ++flag) {
+            TokenClass token = class_of(flag, lead);
+            bool far = flag == 1 && (lead >> (LITERAL_BIT - 1)) == 0;
+            if (token != END_MARK && token_table[token].max_distance != 0 &&
+                token_table[token].bytes != MATCH_BYTES + (far ? 1u : 0u))
+                return false;
+        }
+    }
+    return LITERAL_BIT == 7;
+}
+static_assert(match_sizes_follow_the_top_bits(), "a match's size must follow its flag bit and top two bits");
 
 void count(DecodeStats* stats, TokenClass token, unsigned length, std::size_t distance)
 {
@@ -166,21 +190,28 @@ template <bool COUNTS> std::optional<DecodeResult> decode_groups(Cursor& cursor,
            static_cast<std::size_t>(cursor.out_end - out) >= GROUP_OUTPUT_ROOM) {
         unsigned pending = GROUP_END_BIT | *in++;
         for (;;) {
-            unsigned run = literal_run(load_word(in), pending);
+            // The next token's place in the source is the loop's one chain
+            // from step to step: it is found from the word alone.
+            std::uint64_t word = load_word(in);
+            const LiteralMask& mask = LITERAL_MASKS[pending];
+            unsigned stop = literal_stop(word, mask);
+            unsigned run = stop / 8;
             std::memcpy(out, in, WORD);
             if constexpr (COUNTS)
                 count_literals(stats, run, pending);
-            in += run;
+            const std::uint8_t* token = in + run;
             out += run;
             pending >>= run;
-            if (pending == 1)
+            if (pending == 1) {
+                in = token;
                 break;
+            }
             // A match or the end mark, read without branching on its
             // class: the room allows reading all three bytes.
-            const LeadInfo& info = lead_info(pending & 1, in[0]);
-            unsigned length = info.length + (in[2] & info.far);
-            std::size_t distance = (info.high_d | in[1]) + 1u;
-            in += info.bytes;
+            in = token + MATCH_BYTES + ((far_leads(word, mask) >> stop) & 1);
+            const LeadInfo& info = lead_info(pending & 1, token[0]);
+            unsigned length = info.length + (token[2] & info.far);
+            std::size_t distance = (info.high_d | token[1]) + 1u;
             pending >>= 1;
             if (length == 0) [[unlikely]] {
                 count(stats, END_MARK, 0, 0);

@@ -7,8 +7,11 @@
 // target checks what the packers rely on when they size the destination
 // from a header: a stream that decodes to n bytes decodes to the same n
 // bytes with a capacity of exactly n, and fails with an over-run, having
-// written at most n - 1 bytes, with one byte less.
+// written at most n - 1 bytes, with one byte less. Every decoding must have
+// the outcome of the plain token-at-a-time decoder: the same error, bytes
+// produced, bytes and counts.
 #include "codec/decoder.h"
+#include "tests/reference/plain_decoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,12 +28,35 @@ struct Decoded {
     std::unique_ptr<std::uint8_t[]> output;
 };
 
+bool same_counts(const codec::DecodeStats& a, const codec::DecodeStats& b)
+{
+    for (unsigned token = 0; token < codec::TOKEN_CLASSES; ++token)
+        if (a.tokens[token] != b.tokens[token] || a.bytes[token] != b.bytes[token])
+            return false;
+    return a.distance_sum == b.distance_sum;
+}
+
 Decoded decode(const std::uint8_t* stream, std::size_t size, std::size_t capacity)
 {
     // new[] of exactly `capacity` bytes: nothing past it is ours.
     Decoded decoded{{}, std::make_unique<std::uint8_t[]>(capacity)};
-    decoded.result = codec::decode_tokens_checked(stream, size, decoded.output.get(), capacity);
+    codec::DecodeStats stats{};
+    decoded.result = codec::decode_tokens_checked(stream, size, decoded.output.get(), capacity, &stats);
     if (decoded.result.produced > capacity)
+        std::abort();
+
+    auto plain = std::make_unique<std::uint8_t[]>(capacity);
+    codec::DecodeStats plain_stats{};
+    codec::DecodeResult expected =
+        reference::plain_decode_tokens(stream, size, plain.get(), capacity, &plain_stats);
+    if (expected.error != decoded.result.error || expected.produced != decoded.result.produced ||
+        std::memcmp(plain.get(), decoded.output.get(), expected.produced) != 0 ||
+        !same_counts(stats, plain_stats))
+        std::abort();
+    // Without counts, the same outcome.
+    codec::DecodeResult uncounted = codec::decode_tokens_checked(stream, size, plain.get(), capacity);
+    if (uncounted.error != expected.error || uncounted.produced != expected.produced ||
+        std::memcmp(plain.get(), decoded.output.get(), expected.produced) != 0)
         std::abort();
     return decoded;
 }

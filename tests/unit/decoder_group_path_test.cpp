@@ -4,6 +4,7 @@
 // catch any overrun, including the word-sized copies).
 #include "codec/decoder.h"
 #include "codec/token_stream.h"
+#include "tests/reference/plain_decoder.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/synthetic_inputs.h"
 
@@ -122,6 +123,40 @@ TEST(DecoderGroupPath, ReadsMatchNearLengthBitsSevenAsTwelve)
     Decoded decoded = decode(stream, stream.size(), expected.size());
     ASSERT_EQ(decoded.result.error, DecodeError::NONE);
     EXPECT_TRUE(decoded.bytes == expected);
+}
+
+// Damaged streams: a byte changed anywhere turns tokens into others (literal
+// runs cut short, matches reaching before the start or past the capacity,
+// the end mark early or missing); every outcome must be the plain reading's.
+TEST(DecoderGroupPath, AgreesWithThePlainDecoderOnDamagedStreams)
+{
+    Bytes input = varied_input();
+    Bytes intact = encode(input);
+    Bytes damage = random_bytes(200, 9);
+    for (std::size_t i = 0; i + 1 < damage.size(); i += 2) {
+        Bytes stream = intact;
+        std::size_t at = (damage[i] * 251u + damage[i + 1] * 977u + i * 4099u) % stream.size();
+        stream[at] = damage[i + 1];
+        for (std::size_t capacity : {input.size(), input.size() / 2, std::size_t{3000}}) {
+            Decoded decoded = decode(stream, stream.size(), capacity);
+            Bytes plain(capacity);
+            codec::DecodeStats stats{};
+            codec::DecodeResult expected =
+                reference::plain_decode_tokens(stream.data(), stream.size(), plain.data(), capacity, &stats);
+            ASSERT_EQ(decoded.result.error, expected.error) << "byte " << at << ", capacity " << capacity;
+            ASSERT_EQ(decoded.result.produced, expected.produced)
+                << "byte " << at << ", capacity " << capacity;
+            plain.resize(expected.produced);
+            ASSERT_TRUE(decoded.bytes == plain) << "byte " << at << ", capacity " << capacity;
+            for (unsigned kind = 0; kind < codec::TOKEN_CLASSES; ++kind) {
+                ASSERT_EQ(decoded.stats.tokens[kind], stats.tokens[kind])
+                    << "class " << kind << ", byte " << at;
+                ASSERT_EQ(decoded.stats.bytes[kind], stats.bytes[kind])
+                    << "class " << kind << ", byte " << at;
+            }
+            ASSERT_EQ(decoded.stats.distance_sum, stats.distance_sum) << "byte " << at;
+        }
+    }
 }
 
 // Below a word the copy repeats a pattern; from one to two words it copies
