@@ -38,8 +38,9 @@ constexpr unsigned GROUP_COUNTER = ((1u << TOKENS_PER_GROUP) - 1) << TOKENS_PER_
 constexpr unsigned FLAGS_LEFT = 1u << TOKENS_PER_GROUP;
 // A flag byte, eight 3-byte tokens, and the word a literal run loads.
 constexpr std::size_t GROUP_SOURCE_ROOM = 1 + TOKENS_PER_GROUP * MAX_TOKEN_BYTES + WORD;
-// Eight longest matches, and the 16 bytes a copy may write past its end.
-constexpr std::size_t GROUP_OUTPUT_ROOM = TOKENS_PER_GROUP * MAX_MATCH_LENGTH + 16;
+// Eight longest matches, and what a copy may write past its end: up to 32
+// bytes for a match of 1 byte or more (the end mark writes nothing).
+constexpr std::size_t GROUP_OUTPUT_ROOM = TOKENS_PER_GROUP * MAX_MATCH_LENGTH + 32;
 
 // A group's flag bits still to use, the next token's lowest, under one
 // 1-bit that marks the group's end: 1 alone when the group is done.
@@ -133,8 +134,8 @@ void copy_wide(std::uint8_t* to, const std::uint8_t* from)
     std::memcpy(to, chunk, WIDE);
 }
 
-// Copies a match that is longer than WIDE or nearer than WIDE, with at least
-// WIDE bytes of room past its end.
+// Copies a match that is longer than 2 * WIDE or nearer than WIDE, with at
+// least WIDE bytes of room past its end.
 void copy_match_apart(std::uint8_t* out, std::size_t distance, unsigned length)
 {
     const std::uint8_t* from = out - distance;
@@ -218,9 +219,11 @@ template <bool COUNTS> std::optional<DecodeResult> decode_groups(Cursor& cursor,
                 return DecodeResult{DecodeError::NONE, static_cast<std::size_t>(out - start)};
             }
             DECODE_GUARD(distance <= static_cast<std::size_t>(out - start), DecodeError::UNDER_RUN);
-            if (distance >= WIDE && length <= WIDE) [[likely]]
+            if (distance >= WIDE && length <= 2 * WIDE) [[likely]] {
+                // The second chunk may read what the first wrote.
                 copy_wide(out, out - distance);
-            else
+                copy_wide(out + WIDE, out + WIDE - distance);
+            } else
                 copy_match_apart(out, distance, length);
             out += length;
             if constexpr (COUNTS)
