@@ -36,7 +36,7 @@ ImageInput read_optional_input(const char* name, std::span<std::uint8_t> image)
     if (error != 0)
         toolrt::fail(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
     if (too_long)
-        refuse_overlong_input(name, image.size());
+        refuse_overlong_input(name, static_cast<std::size_t>(opened.size), image.size());
     return {length, input};
 }
 
