@@ -60,7 +60,7 @@ void refuse_to_overwrite_input(const char* infile)
 }
 
 // The body's length, refused before any output if it cannot be packed.
-std::uint32_t checked_body_length(std::FILE* input, const char* infile)
+std::uint32_t checked_body_length(const OpenedInput& input, const char* infile)
 {
     std::uint32_t length = packable_length(input, infile);
     if (length < HEADER_SIZE)
@@ -87,9 +87,10 @@ int main(int argc, char** argv)
     const char* infile = command.infile;
     auto choice = command.smallest ? packing::StreamChoice::SMALLEST : packing::StreamChoice::STANDARD;
 
-    std::FILE* input = open_input(infile);
+    OpenedInput opened = open_input(infile);
+    std::FILE* input = opened.stream;
     refuse_to_overwrite_input(infile);
-    std::uint32_t body_length = checked_body_length(input, infile);
+    std::uint32_t body_length = checked_body_length(opened, infile);
 
     if (!platform::lock_current_directory())
         fail(EXIT_OPEN, MSG_CANT_LOCK_DIRECTORY);

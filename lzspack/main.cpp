@@ -46,7 +46,8 @@ int main(int argc, char** argv)
     const char* infile = command.infile;
     auto choice = command.smallest ? packing::StreamChoice::SMALLEST : packing::StreamChoice::STANDARD;
 
-    std::FILE* input = open_input(infile);
+    OpenedInput opened = open_input(infile);
+    std::FILE* input = opened.stream;
     // Once the input is there, so that a failed open reads as it always did.
     for (std::size_t i = command.ignored; i < args.size(); ++i)
         std::fprintf(stderr, MSG_NO_EFFECT, args[i].c_str());
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     if (!lzspack::output_name(infile, outfile))
         fail(EXIT_USAGE, MSG_NAME_TOO_LONG, infile);
     refuse_output_over_input(infile, outfile.c_str());
-    std::uint32_t original = packable_length(input, infile);
+    std::uint32_t original = packable_length(opened, infile);
 
     packing::PackedFile packed =
         packing::write_packed_file(input, infile, outfile.c_str(), liblzs::LZS_CONTAINER, original, choice);

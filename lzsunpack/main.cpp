@@ -72,11 +72,12 @@ ImageKind choose_kind(const Options& options)
     return *kind;
 }
 
-// The input, standard input for "-".
-std::FILE* open_image(const Options& options)
+// The input, standard input for "-", with its length (-1 for a pipe, which
+// has none).
+toolrt::OpenedInput open_image(const Options& options)
 {
     if (options.from_standard_input)
-        return stdin;
+        return toolrt::OpenedInput{stdin, toolrt::file_length(stdin)};
     return toolrt::open_input(options.infile.c_str());
 }
 
@@ -124,12 +125,11 @@ Bytes read_stream(std::FILE* input, std::uint64_t limit)
 
 // Reads the image whole; of a file too large for its kind, only enough to
 // tell so.
-Bytes read_image(std::FILE* input, const std::string& infile, ImageKind kind, bool from_standard_input)
+Bytes read_image(const toolrt::OpenedInput& opened, const std::string& infile, ImageKind kind)
 {
     std::uint64_t limit = largest_image_size(kind) + 1;
-    std::int64_t length = toolrt::file_length(input);
-    if (length < 0 && !from_standard_input)
-        fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
+    std::FILE* input = opened.stream;
+    std::int64_t length = opened.length;
     Bytes image;
     if (length < 0) {
         image = read_stream(input, limit);
@@ -181,12 +181,13 @@ void write_output(const std::string& outfile, std::string_view data, std::FILE* 
 int main(int argc, char** argv)
 {
     Options options = read_command_line(toolrt::start_run(argc, argv));
-    std::FILE* input = open_image(options);
+    toolrt::OpenedInput opened = open_image(options);
+    std::FILE* input = opened.stream;
     ImageKind kind = choose_kind(options);
     std::string outfile = choose_output(options, kind);
     bool data_on_stdout = outfile.empty() || platform::is_standard_output(outfile.c_str());
 
-    Bytes image = read_image(input, options.infile, kind, options.from_standard_input);
+    Bytes image = read_image(opened, options.infile, kind);
     std::uint64_t packed = image.size();
     codec::DecodeStats stats = {};
     Bytes stream;

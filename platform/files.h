@@ -14,12 +14,14 @@ enum class OpenResult { OPENED, MISSING, NOT_REGULAR, FAILED };
 struct InputFile {
     std::FILE* stream = nullptr;
     OpenResult result = OpenResult::FAILED;
+    std::int64_t size = 0;  // OPENED: the file's size when it was opened
 };
 
 // Opens an existing regular file for binary reading, never blocking: a FIFO,
 // a device or a directory is NOT_REGULAR at once. MISSING only when no
 // directory entry of that name exists at all (a dangling symbolic link is
-// FAILED, not MISSING).
+// FAILED, not MISSING). The size comes from the same query that found the
+// file regular, so no caller needs to seek to learn it.
 InputFile open_input_file(const char* name);
 
 // The size of an open file in 64 bits, or -1. The position is kept.

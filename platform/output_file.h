@@ -19,10 +19,11 @@ inline constexpr int MAX_PENDING_OUTPUTS = 2;
 
 enum class OutputError {
     NONE,
-    CANT_CREATE,  // no file can be made beside the final name
-    EXISTS,       // the final name exists and Replace::REFUSED was asked
-    CANT_WRITE,   // the data did not reach the disk (errno says why)
-    CANT_RENAME,  // the final name could not be replaced (a directory, read-only, held open)
+    CANT_CREATE,    // no file can be made beside the final name
+    NAME_TOO_LONG,  // the system refuses the final name (or a link's target) as too long
+    EXISTS,         // the final name exists and Replace::REFUSED was asked
+    CANT_WRITE,     // the data did not reach the disk (errno says why)
+    CANT_RENAME,    // the final name could not be replaced (a directory, read-only, held open)
 };
 
 // Whether an output named `final_name` would be written in place: the name
@@ -34,8 +35,8 @@ bool written_in_place(const char* final_name);
 bool is_standard_output(const char* name);
 
 // Begins the output `final_name` and returns its stream, open for binary
-// reading and writing, or nullptr with `error` set (CANT_CREATE; also when
-// MAX_PENDING_OUTPUTS are pending already).
+// reading and writing, or nullptr with `error` set (NAME_TOO_LONG, else
+// CANT_CREATE; also when MAX_PENDING_OUTPUTS are pending already).
 // - Written in place (see written_in_place): no temporary file, no rename;
 //   commit only flushes. Standard output is written through a duplicate of
 //   its own descriptor, at its own position.

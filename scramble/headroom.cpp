@@ -1,6 +1,5 @@
 #include "scramble/headroom.h"
 
-#include "platform/files.h"
 #include "scramble/messages.h"
 #include "toolrt/fail.h"
 #include "toolrt/format.h"
@@ -8,24 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 
 namespace scramble {
 namespace {
-
-// The input's length, or nothing if it cannot be found.
-std::optional<std::size_t> length_of(const char* name)
-{
-    std::FILE* input = std::fopen(name, "rb");
-    if (input == nullptr)
-        return std::nullopt;
-    std::int64_t length = platform::file_size(input);
-    std::fclose(input);
-    if (length < 0)
-        return std::nullopt;
-    return static_cast<std::size_t>(length);
-}
 
 const ScramblerFiles* files_reading(const char* name)
 {
@@ -63,10 +48,10 @@ void report_headroom(const ScramblerFiles& files, std::size_t input_length)
                 files.image_size - input_length);
 }
 
-void refuse_overlong_input(const char* name, std::size_t image_size)
+void refuse_overlong_input(const char* name, std::size_t length, std::size_t image_size)
 {
-    std::optional<std::size_t> length = length_of(name);
-    if (!length || *length <= image_size)
+    // A file that grew between the open and the read has no size to name.
+    if (length <= image_size)
         toolrt::fail(EXIT_DATA, MSG_INPUT_TOO_LONG, name, image_size);
     // The packer's --best may shrink it enough; only a fresh run can tell,
     // since the scramblers know nothing of the token stream.
@@ -75,7 +60,7 @@ void refuse_overlong_input(const char* name, std::size_t image_size)
         hint = toolrt::format_text(MSG_TRY_BEST, files->packer);
     toolrt::fail(
         EXIT_DATA, "%s%s",
-        toolrt::format_text(MSG_INPUT_OVERFLOW, name, *length, *length - image_size, image_size).c_str(),
+        toolrt::format_text(MSG_INPUT_OVERFLOW, name, length, length - image_size, image_size).c_str(),
         hint.c_str());
 }
 

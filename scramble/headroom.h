@@ -45,9 +45,10 @@ void warn_missing_input(const ScramblerFiles& files);
 // With -v, after writing: "chkps.pak: chkps.lzs 2748 of 3600 bytes, 852 free".
 void report_headroom(const ScramblerFiles& files, std::size_t input_length);
 
-// Refuses the input `name`, longer than the `image_size`-byte image: names
-// both sizes and the overflow and, when it is one of the scramblers' inputs,
-// suggests its packer's --best. Ends the run with EXIT_DATA.
-[[noreturn]] void refuse_overlong_input(const char* name, std::size_t image_size);
+// Refuses the input `name`, read longer than the `image_size`-byte image:
+// names both sizes (`length`, as the system gave it at the open) and the
+// overflow and, when it is one of the scramblers' inputs, suggests its
+// packer's --best. Ends the run with EXIT_DATA.
+[[noreturn]] void refuse_overlong_input(const char* name, std::size_t length, std::size_t image_size);
 
 }  // namespace scramble

@@ -5,9 +5,9 @@
 #include "scramble/headroom.h"
 #include "scramble/messages.h"
 #include "toolrt/fail.h"
+#include "toolrt/temp_output.h"
 
 #include "platform/files.h"
-#include "platform/output_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -36,28 +36,31 @@ ImageInput read_optional_input(const char* name, std::span<std::uint8_t> image)
     if (error != 0)
         toolrt::fail(EXIT_DATA, MSG_CANT_READ, name, std::strerror(error));
     if (too_long)
-        refuse_overlong_input(name, image.size());
+        refuse_overlong_input(name, static_cast<std::size_t>(opened.size), image.size());
     return {length, input};
 }
 
 bool write_image_file(const char* name, std::span<const std::uint8_t> image, std::FILE* mode_from)
 {
     platform::OutputError error = platform::OutputError::NONE;
-    std::FILE* out = platform::begin_output(name, mode_from, error);
+    std::FILE* out = toolrt::temp_output_begin(name, mode_from, error);
     if (out == nullptr)
         return false;
     if (std::fwrite(image.data(), 1, image.size(), out) != image.size()) {
         int cause = errno;
-        platform::abandon_output();
+        toolrt::temp_output_cleanup();
         toolrt::fail(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(cause));
     }
-    switch (platform::commit_output(platform::Replace::ALLOWED)) {
+    toolrt::CommitResult committed = toolrt::temp_output_finish(platform::Replace::ALLOWED);
+    switch (committed.error) {
     case platform::OutputError::NONE:
-        std::fclose(out);
+        if (committed.stream != nullptr)
+            std::fclose(committed.stream);
         return true;
     case platform::OutputError::CANT_WRITE:
-        toolrt::fail(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(errno));
+        toolrt::fail(EXIT_DATA, MSG_CANT_WRITE, name, std::strerror(committed.cause));
     case platform::OutputError::CANT_CREATE:
+    case platform::OutputError::NAME_TOO_LONG:
     case platform::OutputError::EXISTS:
     case platform::OutputError::CANT_RENAME:
         break;

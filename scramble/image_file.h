@@ -9,10 +9,10 @@
 // once with EXIT_OPEN, without waiting for a writer; a name that exists but leads nowhere (a dangling
 // link) is an input that cannot be opened, not a missing one.
 //
-// The output never appears half-written. It goes through the platform's
-// output (a new file beside its final name, named once written and on the
-// disk), so a full disk, an interruption or any other failure leaves the
-// previous output as it was and no temporary file behind.
+// The output never appears half-written. It goes through the temporary
+// output every program uses (a new file beside its final name, named once
+// written and on the disk), so a full disk, an interruption or any other
+// failure leaves the previous output as it was and no temporary file behind.
 #pragma once
 
 #include <cstddef>

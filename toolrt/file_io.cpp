@@ -9,22 +9,19 @@ namespace toolrt {
 
 std::int64_t file_length(std::FILE* stream) { return platform::file_size(stream); }
 
-std::FILE* open_input(const char* path)
+OpenedInput open_input(const char* path)
 {
     platform::InputFile input = platform::open_input_file(path);
     if (input.result != platform::OpenResult::OPENED)
         fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, path);
-    return input.stream;
+    return OpenedInput{input.stream, input.size};
 }
 
-std::uint32_t packable_length(std::FILE* input, const char* path)
+std::uint32_t packable_length(const OpenedInput& input, const char* path)
 {
-    std::int64_t length = file_length(input);
-    if (length < 0)
-        fail(EXIT_OPEN, MSG_CANT_OPEN_FILE, path);
-    if (length > MAX_INPUT_SIZE)
+    if (input.length > MAX_INPUT_SIZE)
         fail(EXIT_DATA, MSG_INPUT_TOO_LARGE, path);
-    return static_cast<std::uint32_t>(length);
+    return static_cast<std::uint32_t>(input.length);
 }
 
 void refuse_output_over_input(const char* input, const char* output)

@@ -1,5 +1,5 @@
-// The packing tools' outputs through the platform layer, with their
-// messages and statuses.
+// Every program's outputs through the platform layer: the record of what
+// is pending, and the packers' messages and statuses for its failures.
 #include "temp_output.h"
 
 #include "exit_status.h"
@@ -25,32 +25,60 @@ std::vector<Record> g_records;
 
 }  // namespace
 
+std::FILE* temp_output_begin(const char* final_name, std::FILE* mode_from, platform::OutputError& error)
+{
+    bool in_place = platform::written_in_place(final_name);
+    std::FILE* stream = platform::begin_output(final_name, mode_from, error);
+    if (stream != nullptr)
+        g_records.push_back(Record{final_name, stream, in_place});
+    return stream;
+}
+
 std::FILE* temp_output_open(const char* final_name, std::FILE* mode_from)
 {
-    Record record{final_name, nullptr, platform::written_in_place(final_name)};
     platform::OutputError error = platform::OutputError::NONE;
-    std::FILE* stream = platform::begin_output(final_name, mode_from, error);
+    std::FILE* stream = temp_output_begin(final_name, mode_from, error);
     if (stream == nullptr) {
-        if (errno == ENAMETOOLONG)
+        if (error == platform::OutputError::NAME_TOO_LONG)
             fail(EXIT_OPEN, MSG_OUTPUT_NAME_TOO_LONG, final_name);
         fail(EXIT_OPEN, MSG_CANT_OPEN_TEMP);
     }
-    record.stream = stream;
-    g_records.push_back(record);
     return stream;
 }
 
 bool temp_output_in_place() { return !g_records.empty() && g_records.back().in_place; }
 
-std::FILE* temp_output_commit(platform::Replace replace)
+CommitResult temp_output_finish(platform::Replace replace)
 {
     std::vector<Record> records;
     records.swap(g_records);
     int failed = 0;
-    platform::OutputError error = platform::commit_output(replace, &failed);
-    auto at = static_cast<std::size_t>(failed);
-    const char* name = at < records.size() ? records[at].final_name.c_str() : "";
-    switch (error) {
+    CommitResult result;
+    result.error = platform::commit_output(replace, &failed);
+    if (result.error != platform::OutputError::NONE) {
+        // Taken at once: the system says why only until its next call.
+        result.cause = errno;
+        auto at = static_cast<std::size_t>(failed);
+        if (at < records.size())
+            result.failed_name = records[at].final_name;
+        return result;
+    }
+    if (records.empty())
+        return result;
+    for (std::size_t i = 0; i + 1 < records.size(); ++i)
+        std::fclose(records[i].stream);
+    if (records.back().in_place)
+        std::fclose(records.back().stream);
+    else
+        result.stream = records.back().stream;
+    return result;
+}
+
+std::FILE* temp_output_commit(platform::Replace replace)
+{
+    CommitResult result = temp_output_finish(replace);
+    const char* name = result.failed_name.c_str();
+    switch (result.error) {
     case platform::OutputError::NONE:
         break;
     case platform::OutputError::EXISTS:
@@ -58,18 +86,11 @@ std::FILE* temp_output_commit(platform::Replace replace)
     case platform::OutputError::CANT_RENAME:
         fail(EXIT_DATA, MSG_CANT_RENAME, name);
     case platform::OutputError::CANT_CREATE:
+    case platform::OutputError::NAME_TOO_LONG:
     case platform::OutputError::CANT_WRITE:
         fail(EXIT_DATA, MSG_SHORT_WRITE);
     }
-    if (records.empty())
-        return nullptr;
-    for (std::size_t i = 0; i + 1 < records.size(); ++i)
-        std::fclose(records[i].stream);
-    if (records.back().in_place) {
-        std::fclose(records.back().stream);
-        return nullptr;
-    }
-    return records.back().stream;
+    return result.stream;
 }
 
 void temp_output_cleanup()

@@ -18,6 +18,7 @@
 #include "platform/output_file.h"
 
 #include <cstdio>
+#include <string>
 
 namespace toolrt {
 
@@ -39,6 +40,26 @@ bool temp_output_in_place();
 // are closed); nullptr (nothing to read back) when that output was written
 // in place.
 std::FILE* temp_output_commit(platform::Replace replace = platform::Replace::ALLOWED);
+
+// The same two steps for a program that reports their failures in its own
+// words (the scramblers): they return what happened instead of failing.
+// temp_output_open and temp_output_commit are these, with the packers'
+// messages and statuses.
+
+// Begins an output as temp_output_open does; nullptr, with `error` set
+// (NAME_TOO_LONG or CANT_CREATE), if it cannot be created.
+std::FILE* temp_output_begin(const char* final_name, std::FILE* mode_from, platform::OutputError& error);
+
+struct CommitResult {
+    platform::OutputError error = platform::OutputError::NONE;
+    int cause = 0;                // CANT_WRITE: the system's reason, as an errno value
+    std::string failed_name;      // the final name of the output that failed
+    std::FILE* stream = nullptr;  // NONE: what temp_output_commit returns
+};
+
+// Commits every pending output as temp_output_commit does. On failure the
+// files are removed and every stream is closed.
+CommitResult temp_output_finish(platform::Replace replace = platform::Replace::ALLOWED);
 
 // Removes every pending temporary file. Runs at exit on its own; public
 // for the tests.

@@ -34,6 +34,7 @@ InputFile open_input_file(const char* name)
         return input;
     }
     input.result = OpenResult::OPENED;
+    input.size = static_cast<std::int64_t>(info.st_size);
     return input;
 }
 

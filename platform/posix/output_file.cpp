@@ -266,6 +266,13 @@ bool follow_links(const char* name, std::string& resolved)
     return false;
 }
 
+// Why an output could not be begun, read from errno at the step that failed:
+// a name the system refuses, or anything else.
+OutputError creation_failure()
+{
+    return errno == ENAMETOOLONG ? OutputError::NAME_TOO_LONG : OutputError::CANT_CREATE;
+}
+
 // Links the nameless file in under `final_name`; EEXIST if the name is taken.
 int link_nameless(int fd, int directory, const char* name)
 {
@@ -410,10 +417,10 @@ std::FILE* begin_output(const char* final_name, std::FILE* mode_from, OutputErro
         return begin_in_place(output, final_name, error);
     std::string resolved;
     struct stat info;
-    // A name the system refuses could never be committed (errno says so).
+    // A name the system refuses could never be committed.
     if (!follow_links(final_name, resolved) ||
         (stat(resolved.c_str(), &info) != 0 && errno == ENAMETOOLONG)) {
-        error = OutputError::CANT_CREATE;
+        error = creation_failure();
         return nullptr;
     }
 
@@ -421,13 +428,13 @@ std::FILE* begin_output(const char* final_name, std::FILE* mode_from, OutputErro
     int fd = output.directory < 0 ? -1 : create_file(output, mode_of(mode_from));
     std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "w+b");
     if (stream == nullptr) {
+        error = creation_failure();
         ErrnoKeeper keep;
         if (fd >= 0)
             close(fd);
         if (output.has_temp_name)
             unlinkat(output.directory, output.temp_name, 0);
         forget_pending(output);
-        error = OutputError::CANT_CREATE;
         return nullptr;
     }
     output.stream = stream;

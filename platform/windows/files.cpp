@@ -47,9 +47,16 @@ InputFile open_input_file(const char* name)
         input.result = OpenResult::NOT_REGULAR;
         return input;
     }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle, &size)) {
+        CloseHandle(handle);
+        return input;
+    }
     input.stream = windows::stream_of(handle, "rb");
-    if (input.stream != nullptr)
+    if (input.stream != nullptr) {
         input.result = OpenResult::OPENED;
+        input.size = static_cast<std::int64_t>(size.QuadPart);
+    }
     return input;
 }
 

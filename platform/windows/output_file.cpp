@@ -318,10 +318,8 @@ std::FILE* begin_output(const char* final_name, std::FILE*, OutputError& error)
         return nullptr;
     }
     std::wstring wide_final = windows::wide_name(resolved.c_str());
-    // As the POSIX side reports it, so the callers tell it from the rest.
     if (name_too_long(wide_final)) {
-        errno = ENAMETOOLONG;
-        error = OutputError::CANT_CREATE;
+        error = OutputError::NAME_TOO_LONG;
         return nullptr;
     }
 

@@ -11,14 +11,9 @@ namespace {
 using testing_support::Bytes;
 using testing_support::bytes_of;
 using testing_support::from_hex;
-using testing_support::run_program;
+using testing_support::run_in;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
-
-RunResult apppack(const ScratchDir& dir, const std::vector<std::string>& args)
-{
-    return run_program(APPPACK_PATH, args, dir.path());
-}
 
 // A 2048-byte header whose every byte is distinct from the record's
 // neighbours, followed by `body`.
@@ -34,7 +29,7 @@ TEST(Apppack, SplitsTheHeaderRecordFromTheCompressedBody)
     ScratchDir dir;
     Bytes exe = executable(bytes_of("abc"));
     dir.write("app.exe", exe);
-    RunResult run = apppack(dir, {"app.exe"});
+    RunResult run = run_in(dir, APPPACK_PATH, {"app.exe"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "     app.exe:        3 -->        9  [300.00%]\n");
     EXPECT_EQ(run.err, "");
@@ -48,7 +43,7 @@ TEST(Apppack, WritesTheSmallestStreamWithBest)
     ScratchDir dir;
     Bytes body = testing_support::word_soup(30000, 4);
     dir.write("app.exe", executable(body));
-    RunResult run = apppack(dir, {"--best", "app.exe"});
+    RunResult run = run_in(dir, APPPACK_PATH, {"--best", "app.exe"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.read("zq_app.bin").size(), 4 + codec::smallest_stream_size(body));
     EXPECT_EQ(dir.read("app_head.bin").size(), 60u);
@@ -58,7 +53,7 @@ TEST(Apppack, PacksAnEmptyBody)
 {
     ScratchDir dir;
     dir.write("app.exe", executable({}));
-    RunResult run = apppack(dir, {"app.exe"});
+    RunResult run = run_in(dir, APPPACK_PATH, {"app.exe"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.read("zq_app.bin"), from_hex("00 00 00 00 00 FF"));
     EXPECT_EQ(run.out, "     app.exe:        0 -->        6  [--.--%]\n");
@@ -74,7 +69,7 @@ TEST(Apppack, KeepsHeaderBytesOutsideTheRecordOutOfBothOutputs)
     exe.insert(exe.end(), body.begin(), body.end());
     ScratchDir dir;
     dir.write("app.exe", exe);
-    ASSERT_EQ(apppack(dir, {"app.exe"}).status, 0);
+    ASSERT_EQ(run_in(dir, APPPACK_PATH, {"app.exe"}).status, 0);
     for (const char* output : {"app_head.bin", "zq_app.bin"})
         for (std::uint8_t b : dir.read(output))
             EXPECT_NE(b, 0xEE) << output;
@@ -84,10 +79,10 @@ TEST(Apppack, ReplacesAndVerifiesBothOutputsOnASecondRun)
 {
     ScratchDir dir;
     dir.write("app.exe", executable(Bytes(100000, 'x'), 1));
-    ASSERT_EQ(apppack(dir, {"app.exe"}).status, 0);
+    ASSERT_EQ(run_in(dir, APPPACK_PATH, {"app.exe"}).status, 0);
     Bytes second_exe = executable(bytes_of("second body"), 2);
     dir.write("app.exe", second_exe);
-    RunResult run = apppack(dir, {"app.exe"});
+    RunResult run = run_in(dir, APPPACK_PATH, {"app.exe"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.read("app_head.bin"), Bytes(second_exe.begin() + 16, second_exe.begin() + 76));
     EXPECT_EQ(dir.read("zq_app.bin")[0], 11);
@@ -98,14 +93,14 @@ TEST(Apppack, VerifiesALargeBody)
     Bytes body = testing_support::striped(3u << 20, "ABCDEFGHIJKLM", 64, 40, 3);
     ScratchDir dir;
     dir.write("big.exe", executable(body));
-    RunResult run = apppack(dir, {"big.exe"});
+    RunResult run = run_in(dir, APPPACK_PATH, {"big.exe"});
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
 TEST(Apppack, PrintsUsageWithoutArguments)
 {
     ScratchDir dir;
-    RunResult run = apppack(dir, {});
+    RunResult run = run_in(dir, APPPACK_PATH, {});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, std::string("Usage: ") + APPPACK_PATH + " infile\n\n");
     EXPECT_TRUE(dir.entries().empty());
@@ -118,7 +113,7 @@ TEST(Apppack, RefusesAnInputShorterThanItsHeaderAndKeepsEarlierOutputs)
     dir.write("zq_app.bin", std::string("earlier image"));
     for (std::size_t size : {0u, 1u, 2047u}) {
         dir.write("short.exe", Bytes(size, 1));
-        RunResult run = apppack(dir, {"short.exe"});
+        RunResult run = run_in(dir, APPPACK_PATH, {"short.exe"});
         EXPECT_EQ(run.status, 5) << size;
         EXPECT_EQ(run.err, "Can't pack short.exe: shorter than its 2048-byte header!\n\n");
     }
@@ -135,7 +130,7 @@ TEST(Apppack, NeverTakesOneOfItsOutputsAsInput)
     dir.write("app_head.bin", image);
     std::filesystem::create_hard_link(dir / "zq_app.bin", dir / "link.exe");
     for (const char* input : {"zq_app.bin", "./app_head.bin", "link.exe"}) {
-        RunResult run = apppack(dir, {input});
+        RunResult run = run_in(dir, APPPACK_PATH, {input});
         EXPECT_EQ(run.status, 1) << input;
         EXPECT_NE(run.err.find("it is the input file!"), std::string::npos) << run.err;
     }

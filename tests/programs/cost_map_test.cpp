@@ -14,16 +14,12 @@
 namespace {
 
 using testing_support::Bytes;
+using testing_support::run_in;
 using testing_support::run_program;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
 
 constexpr std::size_t HALF = 32768;
-
-RunResult lzsunpack(const ScratchDir& dir, const std::vector<std::string>& args)
-{
-    return run_program(LZSUNPACK_PATH, args, dir.path());
-}
 
 // Half random bytes, half zeros, packed into half.lzs.
 void pack_half_random(const ScratchDir& dir)
@@ -73,7 +69,7 @@ TEST(CostMap, ShowsRandomBytesAtNineEighthsAndZerosNearNothing)
 {
     ScratchDir dir;
     pack_half_random(dir);
-    RunResult result = lzsunpack(dir, {"--map", "half.lzs"});
+    RunResult result = run_in(dir, LZSUNPACK_PATH, {"--map", "half.lzs"});
     ASSERT_EQ(result.status, 0) << result.err;
     std::vector<Row> rows = map_rows(result.out);
     ASSERT_EQ(rows.size(), 64u);
@@ -111,9 +107,10 @@ TEST(CostMap, LeavesTheReportAsItWasAndOnlyAddsToIt)
 {
     ScratchDir dir;
     pack_half_random(dir);
-    RunResult plain = lzsunpack(dir, {"-v", "half.lzs", "plain"});
-    RunResult mapped = lzsunpack(dir, {"-v", "--map=5000", "--svg", "map.svg", "half.lzs", "mapped"});
-    RunResult pictured = lzsunpack(dir, {"--map=map2.svg", "half.lzs", "pictured"});
+    RunResult plain = run_in(dir, LZSUNPACK_PATH, {"-v", "half.lzs", "plain"});
+    RunResult mapped =
+        run_in(dir, LZSUNPACK_PATH, {"-v", "--map=5000", "--svg", "map.svg", "half.lzs", "mapped"});
+    RunResult pictured = run_in(dir, LZSUNPACK_PATH, {"--map=map2.svg", "half.lzs", "pictured"});
     ASSERT_EQ(mapped.status, 0) << mapped.err;
     EXPECT_EQ(mapped.out.substr(0, plain.out.size()), plain.out);
     EXPECT_NE(mapped.out.find("in 14 ranges of 5000 bytes"), std::string::npos) << mapped.out;
@@ -121,7 +118,7 @@ TEST(CostMap, LeavesTheReportAsItWasAndOnlyAddsToIt)
     EXPECT_EQ(dir.read("mapped"), dir.read("plain"));
     EXPECT_EQ(dir.read("pictured"), dir.read("plain"));
     // An existing picture is an existing output: replaced only with -f.
-    RunResult again = lzsunpack(dir, {"--svg", "map.svg", "half.lzs", "again"});
+    RunResult again = run_in(dir, LZSUNPACK_PATH, {"--svg", "map.svg", "half.lzs", "again"});
     EXPECT_EQ(again.status, 1);
     EXPECT_FALSE(dir.exists("again"));
 }
@@ -132,7 +129,7 @@ TEST(CostMap, RefusesAMapWithoutWhatItTakes)
     pack_half_random(dir);
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--map=0", "half.lzs"}, {"--map=half", "half.lzs"}, {"--svg"}}) {
-        RunResult result = lzsunpack(dir, args);
+        RunResult result = run_in(dir, LZSUNPACK_PATH, args);
         EXPECT_EQ(result.status, 1) << args[0];
         EXPECT_EQ(result.err, "Can't use " + args[0] +
                                   ": --map takes BYTES per range or FILE.svg, --svg takes FILE!\n\n");
@@ -152,7 +149,7 @@ TEST(CostMap, DrawsAPictureThatParsesAndRendersAtItsSize)
     pack_half_random(dir);
     // A name JSON and XML must escape, and one that is not UTF-8.
     dir.write("a&<b>\"\xff.lzs", dir.read("half.lzs"));
-    ASSERT_EQ(lzsunpack(dir, {"--svg", "map.svg", "a&<b>\"\xff.lzs", "out"}).status, 0);
+    ASSERT_EQ(run_in(dir, LZSUNPACK_PATH, {"--svg", "map.svg", "a&<b>\"\xff.lzs", "out"}).status, 0);
     std::string svg;
     for (std::uint8_t byte : dir.read("map.svg"))
         svg += static_cast<char>(byte);
@@ -213,8 +210,8 @@ TEST(CostMap, PrintsJsonThatParsesAndHoldsTheNumbersOfTheText)
         GTEST_SKIP() << "python3 is not installed";
     ScratchDir dir;
     pack_half_random(dir);
-    RunResult text = lzsunpack(dir, {"-v", "--map=3000", "half.lzs", "a"});
-    RunResult json = lzsunpack(dir, {"--json", "--map=3000", "half.lzs", "b"});
+    RunResult text = run_in(dir, LZSUNPACK_PATH, {"-v", "--map=3000", "half.lzs", "a"});
+    RunResult json = run_in(dir, LZSUNPACK_PATH, {"--json", "--map=3000", "half.lzs", "b"});
     ASSERT_EQ(json.status, 0) << json.err;
     dir.write("report.json", json.out);
     EXPECT_EQ(run_program(python, {"-m", "json.tool", "report.json"}, dir.path()).status, 0);
@@ -224,7 +221,7 @@ TEST(CostMap, PrintsJsonThatParsesAndHoldsTheNumbersOfTheText)
     EXPECT_EQ(rewritten.out, text.out);
 
     // Without --map there is no map, and with it no table on stdout.
-    RunResult bare = lzsunpack(dir, {"--json", "half.lzs", "c"});
+    RunResult bare = run_in(dir, LZSUNPACK_PATH, {"--json", "half.lzs", "c"});
     EXPECT_NE(bare.out.find("\"map\": null"), std::string::npos);
     EXPECT_EQ(json.out.find("cost map"), std::string::npos);
 }
@@ -237,8 +234,8 @@ TEST(CostMap, TellsTheSameOfAPakAsOfTheLzsInIt)
     dir.write("chkps.dat", testing_support::word_soup(3000, 3));
     ASSERT_EQ(run_program(LZSPACK_PATH, {"chkps.dat"}, dir.path()).status, 0);
     ASSERT_EQ(run_program(CHKPAK_PATH, {}, dir.path()).status, 0);
-    RunResult lzs = lzsunpack(dir, {"--json", "--map=700", "chkps.lzs", "a"});
-    RunResult pak = lzsunpack(dir, {"--json", "--map=700", "chkps.pak", "b"});
+    RunResult lzs = run_in(dir, LZSUNPACK_PATH, {"--json", "--map=700", "chkps.lzs", "a"});
+    RunResult pak = run_in(dir, LZSUNPACK_PATH, {"--json", "--map=700", "chkps.pak", "b"});
     ASSERT_EQ(pak.status, 0) << pak.err;
     // All but the whole file's in-place margin, which counts the image's 3600 bytes.
     auto facts = [](const std::string& json) {

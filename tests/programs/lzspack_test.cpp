@@ -12,20 +12,15 @@ namespace {
 using testing_support::Bytes;
 using testing_support::bytes_of;
 using testing_support::from_hex;
-using testing_support::run_program;
+using testing_support::run_in;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
-
-RunResult lzspack(const ScratchDir& dir, const std::vector<std::string>& args)
-{
-    return run_program(LZSPACK_PATH, args, dir.path());
-}
 
 TEST(Lzspack, PacksAnEmptyFileIntoTenBytes)
 {
     ScratchDir dir;
     dir.write("empty.dat", Bytes{});
-    RunResult run = lzspack(dir, {"empty.dat"});
+    RunResult run = run_in(dir, LZSPACK_PATH, {"empty.dat"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.read("empty.lzs"), from_hex("01 00 00 00 00 00 00 00 00 FF"));
     EXPECT_EQ(run.out, "   empty.dat:        0 -->       10  [--.--%]\n");
@@ -36,7 +31,7 @@ TEST(Lzspack, PacksThreeBytesAndPrintsTheRatioLine)
 {
     ScratchDir dir;
     dir.write("x.bin", std::string("abc"));
-    RunResult run = lzspack(dir, {"x.bin"});
+    RunResult run = run_in(dir, LZSPACK_PATH, {"x.bin"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.read("x.lzs"), from_hex("01 00 00 00 03 00 00 00 00 61 62 63 FF"));
     EXPECT_EQ(run.out, "       x.bin:        3 -->       13  [433.33%]\n");
@@ -49,11 +44,11 @@ TEST(Lzspack, PacksOnlyTheFirstFileAndSaysTheOthersHaveNoEffect)
 {
     ScratchDir dir;
     dir.write("x.bin", std::string("abc"));
-    RunResult run = lzspack(dir, {"x.bin", "y.out"});
+    RunResult run = run_in(dir, LZSPACK_PATH, {"x.bin", "y.out"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "lzspack packs one file: y.out has no effect\n");
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"x.bin", "x.lzs"}));
-    run = lzspack(dir, {"--best", "x.bin", "a.txt", "b.txt"});
+    run = run_in(dir, LZSPACK_PATH, {"--best", "x.bin", "a.txt", "b.txt"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "lzspack packs one file: a.txt has no effect\n"
                        "lzspack packs one file: b.txt has no effect\n");
@@ -64,9 +59,9 @@ TEST(Lzspack, WritesTheSmallestStreamWithBest)
     ScratchDir dir;
     Bytes input = testing_support::word_soup(40000, 3);
     dir.write("x.bin", input);
-    ASSERT_EQ(lzspack(dir, {"x.bin"}).status, 0);
+    ASSERT_EQ(run_in(dir, LZSPACK_PATH, {"x.bin"}).status, 0);
     std::size_t standard = dir.read("x.lzs").size();
-    RunResult run = lzspack(dir, {"--best", "x.bin"});
+    RunResult run = run_in(dir, LZSPACK_PATH, {"--best", "x.bin"});
     EXPECT_EQ(run.status, 0) << run.err;
     std::size_t best = dir.read("x.lzs").size();
     EXPECT_EQ(best, 8 + codec::smallest_stream_size(input));
@@ -90,7 +85,7 @@ TEST(Lzspack, TakesBestAsAFileNameWhereItIsNoOption)
         ScratchDir dir;
         dir.write("--best", std::string("abc"));
         dir.write("x.bin", std::string("abc"));
-        RunResult run = lzspack(dir, c.args);
+        RunResult run = run_in(dir, LZSPACK_PATH, c.args);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(dir.entries(), (std::set<std::string>{"--best", "x.bin", c.packed}));
     }
@@ -101,7 +96,7 @@ TEST(Lzspack, ReplacesAnExistingOutput)
     ScratchDir dir;
     dir.write("x.bin", std::string("abc"));
     dir.write("x.lzs", Bytes(5000, 0x55));
-    EXPECT_EQ(lzspack(dir, {"x.bin"}).status, 0);
+    EXPECT_EQ(run_in(dir, LZSPACK_PATH, {"x.bin"}).status, 0);
     EXPECT_EQ(dir.read("x.lzs").size(), 13u);
 }
 
@@ -112,8 +107,8 @@ TEST(Lzspack, WritesTheOutputBesideAnInputInAnotherDirectory)
     std::filesystem::create_directory(dir / "sub");
     dir.write("dir.v2/data", std::string("abc"));
     dir.write("sub/x.bin", std::string("abc"));
-    EXPECT_EQ(lzspack(dir, {"dir.v2/data"}).status, 0);
-    EXPECT_EQ(lzspack(dir, {"sub/x.bin"}).status, 0);
+    EXPECT_EQ(run_in(dir, LZSPACK_PATH, {"dir.v2/data"}).status, 0);
+    EXPECT_EQ(run_in(dir, LZSPACK_PATH, {"sub/x.bin"}).status, 0);
     EXPECT_TRUE(dir.exists("dir.v2/data.lzs"));
     EXPECT_TRUE(dir.exists("sub/x.lzs"));
 }
@@ -124,7 +119,7 @@ TEST(Lzspack, VerifiesInputsAcrossTheWindowsBoundaries)
         ScratchDir dir;
         Bytes input = testing_support::striped(size, "abcdefg", 97, 40, 11);
         dir.write("in.bin", input);
-        RunResult run = lzspack(dir, {"in.bin"});
+        RunResult run = run_in(dir, LZSPACK_PATH, {"in.bin"});
         EXPECT_EQ(run.status, 0) << size << ": " << run.err;
         Bytes packed = dir.read("in.lzs");
         EXPECT_EQ(Bytes(packed.begin() + 4, packed.begin() + 8),
@@ -136,7 +131,7 @@ TEST(Lzspack, VerifiesInputsAcrossTheWindowsBoundaries)
 TEST(Lzspack, PrintsUsageWithoutArguments)
 {
     ScratchDir dir;
-    RunResult run = lzspack(dir, {});
+    RunResult run = run_in(dir, LZSPACK_PATH, {});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, std::string("Usage: ") + LZSPACK_PATH + " infile [outfile]\n\n");
     EXPECT_TRUE(dir.entries().empty());
@@ -146,7 +141,7 @@ TEST(Lzspack, RefusesADirectoryAsInput)
 {
     ScratchDir dir;
     std::filesystem::create_directory(dir / "d.bin");
-    RunResult run = lzspack(dir, {"d.bin"});
+    RunResult run = run_in(dir, LZSPACK_PATH, {"d.bin"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "Can't open file: d.bin!\n\n");
     EXPECT_EQ(dir.entries(), std::set<std::string>{"d.bin"});
@@ -158,14 +153,14 @@ TEST(Lzspack, NeverOverwritesItsInput)
     Bytes original = bytes_of("not a packed file");
     dir.write("x.lzs", original);
     for (const char* input : {"x.lzs", "./x.lzs"}) {
-        RunResult run = lzspack(dir, {input});
+        RunResult run = run_in(dir, LZSPACK_PATH, {input});
         EXPECT_EQ(run.status, 1) << input;
         EXPECT_EQ(run.err, "Can't write " + std::string(input) + ": it is the input file!\n\n");
     }
     // The same file through links: hard.bin is x.lzs, and so is hard.lzs.
     std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.bin");
     std::filesystem::create_hard_link(dir / "x.lzs", dir / "hard.lzs");
-    RunResult run = lzspack(dir, {"hard.bin"});
+    RunResult run = run_in(dir, LZSPACK_PATH, {"hard.bin"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Can't write hard.lzs: it is the input file!\n\n");
     EXPECT_EQ(dir.read("x.lzs"), original);
@@ -176,17 +171,17 @@ TEST(Lzspack, RefusesANameTooLongForItsOutput)
 {
     ScratchDir dir;
     std::string name(1021, 'n');
-    RunResult run = lzspack(dir, {name});
+    RunResult run = run_in(dir, LZSPACK_PATH, {name});
     EXPECT_EQ(run.status, 2);  // no such file: the input is opened first
     std::filesystem::create_directories(dir / std::string(200, 'd') / std::string(200, 'd') /
                                         std::string(200, 'd') / std::string(200, 'd'));
     std::string deep = std::string(200, 'd') + "/" + std::string(200, 'd') + "/" + std::string(200, 'd') +
                        "/" + std::string(200, 'd') + "/" + std::string(200, 'f');
     dir.write(deep, std::string("abc"));  // 1004 characters; with ".lzs" 1008: fits
-    EXPECT_EQ(lzspack(dir, {deep}).status, 0);
+    EXPECT_EQ(run_in(dir, LZSPACK_PATH, {deep}).status, 0);
     std::string deeper = deep + "ffffffffffffffffffff";  // 1024 with ".lzs": does not fit
     dir.write(deeper, std::string("abc"));
-    run = lzspack(dir, {deeper});
+    run = run_in(dir, LZSPACK_PATH, {deeper});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Can't name the output of " + deeper + ": the name is too long!\n\n");
     EXPECT_FALSE(dir.exists(deeper + ".lzs"));

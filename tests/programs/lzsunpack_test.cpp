@@ -20,28 +20,11 @@ using scramble_model::word;
 using testing_support::Bytes;
 using testing_support::bytes_of;
 using testing_support::from_hex;
-using testing_support::run_program;
+using testing_support::random_bytes;
+using testing_support::run_in;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
 namespace fs = std::filesystem;
-
-RunResult run(const char* program, const ScratchDir& dir, const std::vector<std::string>& args = {})
-{
-    return run_program(program, args, dir.path());
-}
-
-RunResult lzsunpack(const ScratchDir& dir, const std::vector<std::string>& args)
-{
-    return run_program(LZSUNPACK_PATH, args, dir.path());
-}
-
-Bytes random_bytes(std::size_t size, std::uint32_t seed)
-{
-    Bytes all(256);
-    for (std::size_t i = 0; i < all.size(); ++i)
-        all[i] = static_cast<std::uint8_t>(i);
-    return testing_support::random_over(size, all, seed);
-}
 
 // Inputs of many sizes and kinds: empty, tiny, small alphabets, noise, and
 // sizes around the window and the encoder's first read.
@@ -77,8 +60,8 @@ TEST(Lzsunpack, GivesBackEveryFileLzspackPacked)
         SCOPED_TRACE(input.size());
         ScratchDir dir;
         dir.write("in.dat", input);
-        ASSERT_EQ(run(LZSPACK_PATH, dir, {"in.dat"}).status, 0);
-        RunResult result = lzsunpack(dir, {"in.lzs"});
+        ASSERT_EQ(run_in(dir, LZSPACK_PATH, {"in.dat"}).status, 0);
+        RunResult result = run_in(dir, LZSUNPACK_PATH, {"in.lzs"});
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(dir.read("in"), input);
         EXPECT_EQ(result.out, report("in.lzs", "lzs", dir.read("in.lzs").size(), input.size()));
@@ -99,10 +82,10 @@ TEST(Lzsunpack, GivesBackTheBodyBehindZqAppBinAndZqApp2Bin)
         SCOPED_TRACE(body.size());
         ScratchDir dir;
         dir.write("app.exe", executable(body));
-        ASSERT_EQ(run(APPPACK_PATH, dir, {"app.exe"}).status, 0);
-        ASSERT_EQ(run(APPSCRAMBLE_PATH, dir).status, 0);
-        RunResult app = lzsunpack(dir, {"zq_app.bin"});
-        RunResult app2 = lzsunpack(dir, {"zq_app2.bin"});
+        ASSERT_EQ(run_in(dir, APPPACK_PATH, {"app.exe"}).status, 0);
+        ASSERT_EQ(run_in(dir, APPSCRAMBLE_PATH).status, 0);
+        RunResult app = run_in(dir, LZSUNPACK_PATH, {"zq_app.bin"});
+        RunResult app2 = run_in(dir, LZSUNPACK_PATH, {"zq_app2.bin"});
         ASSERT_EQ(app.status, 0) << app.err;
         ASSERT_EQ(app2.status, 0) << app2.err;
         EXPECT_EQ(dir.read("zq_app.body"), body);
@@ -122,10 +105,10 @@ TEST(Lzsunpack, GivesBackChkpsBehindChkpsPak)
         SCOPED_TRACE(input.size());
         ScratchDir dir;
         dir.write("chkps.x", input);
-        ASSERT_EQ(run(LZSPACK_PATH, dir, {"chkps.x"}).status, 0);
+        ASSERT_EQ(run_in(dir, LZSPACK_PATH, {"chkps.x"}).status, 0);
         ASSERT_LE(dir.read("chkps.lzs").size(), scramble_model::PAK_SIZE);
-        ASSERT_EQ(run(CHKPAK_PATH, dir).status, 0);
-        RunResult result = lzsunpack(dir, {"chkps.pak"});
+        ASSERT_EQ(run_in(dir, CHKPAK_PATH).status, 0);
+        RunResult result = run_in(dir, LZSUNPACK_PATH, {"chkps.pak"});
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(dir.read("chkps.unpak"), input);
     }
@@ -146,10 +129,10 @@ void make_every_image(const ScratchDir& dir, const Bytes& data)
 {
     dir.write("chkps.x", data);
     dir.write("app.exe", executable(data));
-    ASSERT_EQ(run(LZSPACK_PATH, dir, {"chkps.x"}).status, 0);
-    ASSERT_EQ(run(CHKPAK_PATH, dir).status, 0);
-    ASSERT_EQ(run(APPPACK_PATH, dir, {"app.exe"}).status, 0);
-    ASSERT_EQ(run(APPSCRAMBLE_PATH, dir).status, 0);
+    ASSERT_EQ(run_in(dir, LZSPACK_PATH, {"chkps.x"}).status, 0);
+    ASSERT_EQ(run_in(dir, CHKPAK_PATH).status, 0);
+    ASSERT_EQ(run_in(dir, APPPACK_PATH, {"app.exe"}).status, 0);
+    ASSERT_EQ(run_in(dir, APPSCRAMBLE_PATH).status, 0);
 }
 
 TEST(Lzsunpack, RefusesDamagedImagesWithStatusFiveAndNoOutput)
@@ -195,7 +178,8 @@ TEST(Lzsunpack, RefusesDamagedImagesWithStatusFiveAndNoOutput)
         damage.apply(image);
         dir.write("damaged", image);
         std::set<std::string> before = dir.entries();
-        RunResult result = lzsunpack(dir, {"-t", KIND_OF_IMAGE.at(damage.image), "damaged", "out"});
+        RunResult result =
+            run_in(dir, LZSUNPACK_PATH, {"-t", KIND_OF_IMAGE.at(damage.image), "damaged", "out"});
         EXPECT_EQ(result.status, 5);
         EXPECT_EQ(result.err.rfind("Can't unpack damaged: ", 0), 0u) << result.err;
         EXPECT_EQ(result.out, "");
@@ -208,7 +192,7 @@ TEST(Lzsunpack, KeepsAnExistingOutputWhenItRefusesTheImage)
     ScratchDir dir;
     dir.write("x.lzs", from_hex("01 00 00 00 04 00 00 00 00 61 80 00"));  // no end mark
     dir.write("x", std::string("precious"));
-    RunResult result = lzsunpack(dir, {"-f", "x.lzs"});
+    RunResult result = run_in(dir, LZSUNPACK_PATH, {"-f", "x.lzs"});
     EXPECT_EQ(result.status, 5);
     EXPECT_EQ(result.err, "Can't unpack x.lzs: Decode data error! stream ends without its end mark.\n\n");
     EXPECT_EQ(dir.read("x"), bytes_of("precious"));
@@ -220,12 +204,12 @@ TEST(Lzsunpack, ReplacesAnExistingOutputOnlyWithF)
     ScratchDir dir;
     dir.write("x.lzs", from_hex("01 00 00 00 03 00 00 00 00 61 62 63 FF"));
     dir.write("x", std::string("precious"));
-    RunResult refused = lzsunpack(dir, {"x.lzs"});
+    RunResult refused = run_in(dir, LZSUNPACK_PATH, {"x.lzs"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "Can't write x: it exists (-f replaces it)!\n\n");
     EXPECT_EQ(dir.read("x"), bytes_of("precious"));
 
-    RunResult forced = lzsunpack(dir, {"-f", "x.lzs"});
+    RunResult forced = run_in(dir, LZSUNPACK_PATH, {"-f", "x.lzs"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(dir.read("x"), bytes_of("abc"));
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"x", "x.lzs"}));
@@ -243,7 +227,7 @@ TEST(Lzsunpack, NeverWritesOverItsInput)
     for (std::vector<std::string> args : {std::vector<std::string>{"-f", "x.lzs", "x.lzs"},
                                           {"-f", "x.lzs", "./link"},
                                           {"-f", "-t", "lzs", "image"}}) {
-        RunResult result = lzsunpack(dir, args);
+        RunResult result = run_in(dir, LZSUNPACK_PATH, args);
         EXPECT_EQ(result.status, 1) << args.back();
         EXPECT_NE(result.err.find("it is the input file!"), std::string::npos) << result.err;
     }
@@ -257,12 +241,12 @@ TEST(Lzsunpack, TakesTheKindFromTAndTheOutputFromTheSecondName)
     make_every_image(dir, bytes_of("kinds and names"));
     fs::create_directory(dir / "build");
     fs::rename(dir / "zq_app2.bin", dir / "build/image.img");
-    RunResult derived = lzsunpack(dir, {"-t", "app2", "build/image.img"});
+    RunResult derived = run_in(dir, LZSUNPACK_PATH, {"-t", "app2", "build/image.img"});
     EXPECT_EQ(derived.status, 0) << derived.err;
     EXPECT_EQ(dir.read("build/image.body"), bytes_of("kinds and names"));
 
     fs::rename(dir / "chkps.pak", dir / "data.img");
-    RunResult named = lzsunpack(dir, {"-t", "pak", "data.img", "build/data.out"});
+    RunResult named = run_in(dir, LZSUNPACK_PATH, {"-t", "pak", "data.img", "build/data.out"});
     EXPECT_EQ(named.status, 0) << named.err;
     EXPECT_EQ(dir.read("build/data.out"), bytes_of("kinds and names"));
     EXPECT_EQ(named.out, report("data.img", "pak", 3600, 15));
@@ -272,10 +256,10 @@ TEST(Lzsunpack, AsksForTheKindWhenTheNameDoesNotTellIt)
 {
     ScratchDir dir;
     dir.write("image.bin", from_hex("01 00 00 00 00 00 00 00 00 FF"));
-    RunResult unknown = lzsunpack(dir, {"image.bin"});
+    RunResult unknown = run_in(dir, LZSUNPACK_PATH, {"image.bin"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(unknown.err, "Can't tell the kind of image.bin from its name: give it with -t!\n\n");
-    RunResult bad = lzsunpack(dir, {"-t", "zip", "image.bin"});
+    RunResult bad = run_in(dir, LZSUNPACK_PATH, {"-t", "zip", "image.bin"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "Can't unpack a kind named zip: the kinds are lzs, app, app2 and pak!\n\n");
     EXPECT_EQ(dir.entries(), std::set<std::string>{"image.bin"});
@@ -286,7 +270,7 @@ TEST(Lzsunpack, PrintsTheTokenStatisticsWithV)
     ScratchDir dir;
     // "a", a MATCH_3 at distance 1, a literal 0xE9: "aaaa" and 0xE9.
     dir.write("s.lzs", from_hex("01 00 00 00 05 00 00 00 04 61 80 00 E9 FF"));
-    RunResult result = lzsunpack(dir, {"-v", "s.lzs"});
+    RunResult result = run_in(dir, LZSUNPACK_PATH, {"-v", "s.lzs"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "       s.lzs: lzs        14 -->        5\n"
                           "  literals          2 tokens        2 bytes\n"
@@ -315,7 +299,7 @@ TEST(Lzsunpack, PrintsTheInPlaceMarginsOfEveryImageWithV)
                                                                        {CHKPAK_PATH, {}},
                                                                        {APPPACK_PATH, {"app.exe"}},
                                                                        {APPSCRAMBLE_PATH, {}}})
-        ASSERT_EQ(run(program, dir, args).status, 0) << program;
+        ASSERT_EQ(run_in(dir, program, args).status, 0) << program;
 
     struct Case {
         const char* image;
@@ -339,7 +323,7 @@ TEST(Lzsunpack, PrintsTheInPlaceMarginsOfEveryImageWithV)
                       "  in place, token stream: S %zu, D %zu\n  in place, whole file:   S %zu, D %zu\n",
                       margin->offset, margin->offset + margin->stream_size - data.size(), file_offset,
                       file_offset + file_size - data.size());
-        RunResult result = lzsunpack(dir, {"-v", "-f", c.image});
+        RunResult result = run_in(dir, LZSUNPACK_PATH, {"-v", "-f", c.image});
         ASSERT_EQ(result.status, 0) << result.err;
         std::size_t at = result.out.find("  in place");
         ASSERT_NE(at, std::string::npos) << result.out;
@@ -358,7 +342,7 @@ TEST(Lzsunpack, SaysWithVThatAZqAppBinDoesNotFitTheApplicationImage)
     app.insert(app.end(), {0x00, 0xFF});
     ScratchDir dir;
     dir.write("zq_app.bin", app);
-    RunResult result = lzsunpack(dir, {"-v", "zq_app.bin"});
+    RunResult result = run_in(dir, LZSUNPACK_PATH, {"-v", "zq_app.bin"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(
         result.out.find("\n  does not fit zq_app2.bin: 205206 bytes, 406 more than the 204800-byte image\n"
@@ -371,12 +355,12 @@ TEST(Lzsunpack, PrintsUsageForACommandLineWithoutItsFile)
 {
     ScratchDir dir;
     for (std::vector<std::string> args : {std::vector<std::string>{}, {"-v"}, {"-t", "lzs"}}) {
-        RunResult result = lzsunpack(dir, args);
+        RunResult result = run_in(dir, LZSUNPACK_PATH, args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, std::string("Usage: ") + LZSUNPACK_PATH +
                                   " [-v] [-f] [-c] [-t lzs|app|app2|pak] file [outfile]\n\n");
     }
-    RunResult unknown = lzsunpack(dir, {"-vx", "a.lzs"});
+    RunResult unknown = run_in(dir, LZSUNPACK_PATH, {"-vx", "a.lzs"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(unknown.err, "Can't use -x: the flags are -v, -f, -c and -t KIND (see --help)!\n\n");
     EXPECT_TRUE(dir.entries().empty());

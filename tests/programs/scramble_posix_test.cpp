@@ -29,7 +29,7 @@ TEST_P(ScramblerFilesOnPosix, ReplacesAnEarlierOutputWithOneImageReadableByAll)
     dir_.write(tool().input, input_bytes(64));
     RunOptions options;
     options.child_setup = [] { umask(022); };
-    ASSERT_EQ(run(tool().path, dir_, options).status, 0);
+    ASSERT_EQ(run_in(dir_, tool().path, {}, options).status, 0);
     EXPECT_EQ(fs::file_size(dir_ / tool().output), tool().image_size);
     EXPECT_EQ(fs::status(dir_ / tool().output).permissions(), READABLE_FILE);
     EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
@@ -41,7 +41,7 @@ TEST_P(ScramblerFilesOnPosix, CannotCreateAnOutputInAReadOnlyDirectory)
     fs::permissions(dir_.path(), READ_ONLY_DIR);
     RunOptions options;
     options.child_setup = run_unprivileged;
-    expect_cant_create(run(tool().path, dir_, options));
+    expect_cant_create(run_in(dir_, tool().path, {}, options));
     EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});
 }
 
@@ -55,7 +55,7 @@ TEST_P(ScramblerFilesOnPosix, KeepsTheEarlierOutputWhenTheWriteFails)
         SCOPED_TRACE(ignore_signal);
         RunOptions options;
         options.child_setup = [ignore_signal] { limit_file_size(FILE_SIZE_LIMIT, ignore_signal); };
-        RunResult result = run(tool().path, dir_, options);
+        RunResult result = run_in(dir_, tool().path, {}, options);
         EXPECT_EQ(result.status, 5);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, "Can't write " + std::string(tool().output) + ": File too large!\n");
@@ -71,7 +71,7 @@ TEST_P(ScramblerFilesOnPosix, StopsWithoutOutputWhenTheInputCannotBeOpened)
     fs::permissions(dir_.path(), OWNERS_DIR);
     RunOptions options;
     options.child_setup = run_unprivileged;
-    RunResult result = run(tool().path, dir_, options);
+    RunResult result = run_in(dir_, tool().path, {}, options);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "Can't open file: " + std::string(tool().input) + "!\n");
     EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});

@@ -17,7 +17,7 @@ Bytes output_for(const char* program, const char* input_name, const Bytes& input
 {
     ScratchDir dir;
     dir.write(input_name, input);
-    EXPECT_EQ(run(program, dir).status, 0);
+    EXPECT_EQ(run_in(dir, program).status, 0);
     return dir.read(output_name);
 }
 
@@ -33,7 +33,7 @@ Bytes appscramble_output(const Bytes& input)
 Bytes output_without_input(const char* program, const char* input_name, const char* output_name)
 {
     ScratchDir dir;
-    RunResult result = run(program, dir);
+    RunResult result = run_in(dir, program);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err,
@@ -67,7 +67,7 @@ TEST(Chkpak, ScramblesATenByteInputAsThreeWords)
 {
     ScratchDir dir;
     dir.write("chkps.lzs", from_hex("01 00 00 00 2A 00 00 00 C3 5E"));
-    RunResult result = run(CHKPAK_PATH, dir);
+    RunResult result = run_in(dir, CHKPAK_PATH);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
@@ -111,7 +111,7 @@ TEST(Appscramble, ScramblesTheFillerBehindAFourByteInput)
 {
     ScratchDir dir;
     dir.write("zq_app.bin", from_hex("10 20 30 40"));
-    RunResult result = run(APPSCRAMBLE_PATH, dir);
+    RunResult result = run_in(dir, APPSCRAMBLE_PATH);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out + result.err, "");
 
@@ -147,7 +147,7 @@ TEST_P(ScramblerFiles, CannotCreateAnOutputWhoseNameIsADirectory)
 {
     dir_.write(tool().input, input_bytes(20));
     fs::create_directory(dir_ / tool().output);
-    expect_cant_create(run(tool().path, dir_));
+    expect_cant_create(run_in(dir_, tool().path));
     EXPECT_TRUE(fs::is_empty(dir_ / tool().output));
     EXPECT_EQ(dir_.entries(), (std::set<std::string>{tool().input, tool().output}));
 }
@@ -156,7 +156,7 @@ TEST_P(ScramblerFiles, RefusesAnInputLongerThanTheImageAndKeepsTheEarlierOutput)
 {
     Bytes earlier = earlier_output();
     dir_.write(tool().input, input_bytes(tool().image_size + 1));
-    RunResult result = run(tool().path, dir_);
+    RunResult result = run_in(dir_, tool().path);
     EXPECT_EQ(result.status, 5);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Can't scramble " + std::string(tool().input) + ": " +
@@ -194,7 +194,7 @@ TEST_P(ScramblerFiles, WarnsThatItTakesNoFileNamesAndWritesTheSameImage)
 TEST_P(ScramblerFiles, StopsWithoutOutputWhenTheInputIsADirectory)
 {
     fs::create_directory(dir_ / tool().input);
-    RunResult result = run(tool().path, dir_);
+    RunResult result = run_in(dir_, tool().path);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "Can't open file: " + std::string(tool().input) + "!\n");
     EXPECT_EQ(dir_.entries(), std::set<std::string>{tool().input});

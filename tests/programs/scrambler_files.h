@@ -17,14 +17,10 @@
 
 namespace scramble_model {
 
+using testing_support::run_in;
 using testing_support::RunOptions;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
-
-inline RunResult run(const char* program, const ScratchDir& dir, const RunOptions& options = {})
-{
-    return testing_support::run_program(program, {}, dir.path(), options);
-}
 
 // Random bytes, so that no input byte is mistaken for the filler.
 inline Bytes input_bytes(std::size_t size, unsigned seed = 7)
@@ -53,7 +49,7 @@ protected:
     Bytes earlier_output()
     {
         dir_.write(tool().input, input_bytes(20, 1));
-        EXPECT_EQ(run(tool().path, dir_).status, 0);
+        EXPECT_EQ(run_in(dir_, tool().path).status, 0);
         return dir_.read(tool().output);
     }
 

@@ -1,6 +1,8 @@
 // Runs a built program as a user would and captures what it did.
 #pragma once
 
+#include "tests/support/scratch_dir.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -28,5 +30,12 @@ struct RunOptions {
 // Runs `program` with `args` in `directory` and waits for it.
 RunResult run_program(const std::string& program, const std::vector<std::string>& args,
                       const std::filesystem::path& directory, const RunOptions& options = {});
+
+// The same in the scratch directory `dir`: how a program test starts one.
+inline RunResult run_in(const ScratchDir& dir, const std::string& program,
+                        const std::vector<std::string>& args = {}, const RunOptions& options = {})
+{
+    return run_program(program, args, dir.path(), options);
+}
 
 }  // namespace testing_support

@@ -49,6 +49,9 @@ TEST(FileLength, ReturnsTheWholeLengthAndKeepsThePosition)
 {
     ScratchDir dir;
     dir.write("f", testing_support::Bytes(3000, 7));
+    toolrt::OpenedInput opened = toolrt::open_input((dir / "f").c_str());
+    EXPECT_EQ(opened.length, 3000);
+    std::fclose(opened.stream);
     std::FILE* f = std::fopen((dir / "f").c_str(), "rb");
     ASSERT_NE(f, nullptr);
     std::fseek(f, 2048, SEEK_SET);

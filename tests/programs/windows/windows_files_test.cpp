@@ -15,15 +15,11 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::bytes_of;
+using testing_support::run_in;
 using testing_support::run_program;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
 namespace fs = std::filesystem;
-
-RunResult lzspack(const ScratchDir& dir, const std::vector<std::string>& args)
-{
-    return run_program(LZSPACK_PATH, args, dir.path());
-}
 
 // Holds a file open as another program would, without delete sharing, so
 // that the file cannot be replaced while it is held.
@@ -70,7 +66,7 @@ TEST(WindowsOutput, KeepsAnEarlierOutputThatCannotBeReplaced)
         dir.write("x.bin", std::string("some input"));
         dir.write("x.lzs", std::string("earlier output"));
         RunResult result;
-        c.during(dir, [&] { result = lzspack(dir, {"x.bin"}); });
+        c.during(dir, [&] { result = run_in(dir, LZSPACK_PATH, {"x.bin"}); });
         EXPECT_EQ(result.status, 5);
         EXPECT_EQ(result.err, "Can't rename temporary file to x.lzs!\n\n");
         EXPECT_EQ(dir.read("x.lzs"), bytes_of("earlier output"));
@@ -84,7 +80,7 @@ TEST(WindowsNames, PacksAUnicodeNameAndShowsItAsGiven)
     const char8_t name[] = u8"d\u00e9j\u00e0-\u4e2d\u6587.bin";
     std::string utf8(reinterpret_cast<const char*>(name));
     testing_support::write_file(dir.path() / fs::path(name), bytes_of("abc"));
-    RunResult result = lzspack(dir, {utf8});
+    RunResult result = run_in(dir, LZSPACK_PATH, {utf8});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, utf8 + ":        3 -->       13  [433.33%]\n");
     EXPECT_TRUE(fs::exists(dir.path() / fs::path(u8"d\u00e9j\u00e0-\u4e2d\u6587.lzs")));
@@ -97,7 +93,7 @@ TEST(WindowsNames, PacksANameLongerThan260Characters)
     std::string name = sub + "\\" + std::string(200, 'n');
     fs::create_directory(dir / sub);
     testing_support::write_file(dir.path() / sub / std::string(200, 'n').append(".bin"), bytes_of("abc"));
-    RunResult result = lzspack(dir, {name + ".bin"});
+    RunResult result = run_in(dir, LZSPACK_PATH, {name + ".bin"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(fs::exists(dir.path() / sub / std::string(200, 'n').append(".lzs")));
 }
@@ -106,7 +102,7 @@ TEST(WindowsNames, RefusesAnOutputThatIsTheInputUnderAnotherCase)
 {
     ScratchDir dir;
     dir.write("DATA.LZS", std::string("not a packed file"));
-    RunResult result = lzspack(dir, {"DATA.LZS"});
+    RunResult result = run_in(dir, LZSPACK_PATH, {"DATA.LZS"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Can't write DATA.lzs: it is the input file!\n\n");
     EXPECT_EQ(dir.read("DATA.LZS"), bytes_of("not a packed file"));
@@ -123,7 +119,7 @@ TEST(WindowsNames, WritesBesideABackslashedOrDriveRelativeInput)
     // y.bin in it.
     std::string drive = dir.path().string().substr(0, 2);
     for (const std::string& input : {std::string("sub\\x.bin"), drive + "y.bin"}) {
-        RunResult result = lzspack(dir, {input});
+        RunResult result = run_in(dir, LZSPACK_PATH, {input});
         EXPECT_EQ(result.status, 0) << input << ": " << result.err;
         EXPECT_NE(result.out.find(input + ":"), std::string::npos) << result.out;
     }
@@ -141,7 +137,7 @@ TEST(WindowsNames, LzsunpackTellsTheKindOfANameInAnyCase)
 {
     ScratchDir dir;
     dir.write("io.bin", std::string("abcabcabc"));
-    ASSERT_EQ(lzspack(dir, {"io.bin"}).status, 0);
+    ASSERT_EQ(run_in(dir, LZSPACK_PATH, {"io.bin"}).status, 0);
     fs::rename(dir / "io.lzs", dir / "IO.LZS");
     ASSERT_EQ(run_program(CHKPAK_PATH, {}, dir.path()).status, 0);  // no chkps.lzs: the built-in image
     fs::rename(dir / "chkps.pak", dir / "CHKPS.PAK");
