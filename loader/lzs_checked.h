@@ -6,7 +6,7 @@
  * mark or the error, are in *produced. It reports the same outcome, with
  * the same count, as the tools' own checked decoder for every stream.
  * Built for speed (the default unless optimised for size; LZS_FAST in
- * lzs_checked.c), it may also overwrite up to 13 bytes after those it
+ * lzs_checked.c), it may also overwrite up to 15 bytes after those it
  * produced, never past the capacity.
  *
  * lzs_decode_in_place decodes a stream that lies inside its own output
