@@ -5,6 +5,9 @@
  * returns one of the LZS_ codes below; the bytes it produced, up to the end
  * mark or the error, are in *produced. It reports the same outcome, with
  * the same count, as the tools' own checked decoder for every stream.
+ * Built for speed (the default unless optimised for size; LZS_FAST in
+ * lzs_checked.c), it may also overwrite up to 15 bytes after those it
+ * produced, never past the capacity.
  *
  * lzs_decode_in_place decodes a stream that lies inside its own output
  * buffer, `offset` bytes after its start. It reads each stream byte only
