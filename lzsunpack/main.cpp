@@ -20,6 +20,7 @@
 #include "lzsunpack/svg_map.h"
 #include "lzsunpack/unpack_image.h"
 #include "platform/files.h"
+#include "platform/large_buffer.h"
 #include "platform/output_file.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
@@ -32,6 +33,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -73,12 +75,15 @@ ImageKind choose_kind(const Options& options)
 }
 
 // The input, standard input for "-", with its length (-1 for a pipe, which
-// has none).
+// has none). Unbuffered: the image is read in one piece straight into its
+// own buffer, so stdio's would only add a copy.
 toolrt::OpenedInput open_image(const Options& options)
 {
-    if (options.from_standard_input)
-        return toolrt::OpenedInput{stdin, toolrt::file_length(stdin)};
-    return toolrt::open_input(options.infile.c_str());
+    toolrt::OpenedInput opened = options.from_standard_input
+                                     ? toolrt::OpenedInput{stdin, toolrt::file_length(stdin)}
+                                     : toolrt::open_input(options.infile.c_str());
+    std::setvbuf(opened.stream, nullptr, _IONBF, 0);
+    return opened;
 }
 
 // Refuses `outfile` if writing it would lose a file the user has: early,
@@ -105,51 +110,67 @@ std::string choose_output(const Options& options, ImageKind kind)
     return outfile;
 }
 
-// Reads a stream that cannot tell its length (a pipe on standard input) to
-// its end or to `limit` bytes, in blocks.
-Bytes read_stream(std::FILE* input, std::uint64_t limit)
+// The first buffer for a stream that cannot tell its length (a pipe on
+// standard input); it grows by doubling from there.
+constexpr std::size_t FIRST_STREAM_BUFFER = std::size_t{1} << 20;
+
+// A buffer for the image, or the end of the run as if new had failed.
+platform::LargeBuffer room_for(std::size_t size)
 {
-    constexpr std::size_t BLOCK = std::size_t{1} << 16;
-    Bytes image;
-    while (image.size() < limit) {
-        std::size_t at = image.size();
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(BLOCK, limit - at));
-        image.resize(at + want);
-        std::size_t got = std::fread(image.data() + at, 1, want, input);
-        image.resize(at + got);
-        if (got < want)
-            break;
+    platform::LargeBuffer buffer = platform::allocate_large_buffer(size);
+    if (buffer == nullptr)
+        fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY);
+    return buffer;
+}
+
+// Reads `input` to its end or to `limit` bytes into a buffer of
+// `capacity`, grown by doubling (up to `limit`) when a stream fills it.
+// Nothing is cleared that the read is about to fill.
+OwnedBytes read_up_to(std::FILE* input, std::size_t capacity, std::size_t limit)
+{
+    platform::LargeBuffer buffer = room_for(capacity);
+    std::size_t size = 0;
+    for (;;) {
+        size += std::fread(buffer.get() + size, 1, capacity - size, input);
+        if (size < capacity || capacity == limit)
+            return OwnedBytes(std::move(buffer), size);
+        std::size_t larger =
+            static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{2} * capacity, limit));
+        platform::LargeBuffer grown = room_for(larger);
+        std::copy_n(buffer.get(), size, grown.get());
+        buffer = std::move(grown);
+        capacity = larger;
     }
-    return image;
 }
 
 // Reads the image whole; of a file too large for its kind, only enough to
-// tell so.
-Bytes read_image(const toolrt::OpenedInput& opened, const std::string& infile, ImageKind kind)
+// tell so. A file is read into a buffer of its length in one piece.
+OwnedBytes read_image(const toolrt::OpenedInput& opened, const std::string& infile, ImageKind kind)
 {
     std::uint64_t limit = largest_image_size(kind) + 1;
     std::FILE* input = opened.stream;
     std::int64_t length = opened.length;
-    Bytes image;
-    if (length < 0) {
-        image = read_stream(input, limit);
-    } else {
-        image.resize(
-            static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(length), limit)));
-        std::size_t read = image.empty() ? 0 : std::fread(image.data(), 1, image.size(), input);
-        image.resize(read);
-    }
+    std::uint64_t capacity = length < 0 ? std::min<std::uint64_t>(FIRST_STREAM_BUFFER, limit)
+                                        : std::min(static_cast<std::uint64_t>(length), limit);
+    // A file of known length is read to that length: one that grows
+    // meanwhile is taken as it was when it was measured.
+    std::uint64_t grows_to = length < 0 ? limit : capacity;
+    OwnedBytes image =
+        read_up_to(input, static_cast<std::size_t>(capacity), static_cast<std::size_t>(grows_to));
     if (std::ferror(input) != 0)
         fail(toolrt::EXIT_OPEN, toolrt::MSG_CANT_OPEN_FILE, infile.c_str());
     return image;
 }
 
-// For a map, -v or --json, `stream` gets the image's token stream.
-Bytes unpack(Bytes image, ImageKind kind, const Options& options, codec::DecodeStats& stats, Bytes& stream)
+// For a map, -v or --json, `stats` gets the stream's token counts and
+// `stream` the stream itself. Without them the decoder counts nothing: the
+// counting costs a plain run a third of its decoding on literals.
+OwnedBytes unpack(OwnedBytes& image, ImageKind kind, const Options& options, codec::DecodeStats& stats,
+                  Bytes& stream)
 {
     const std::string& infile = options.infile;
-    UnpackResult result = unpack_image(std::move(image), kind, &stats,
-                                       options.verbose || options.report.json || options.report.wants_map());
+    bool reported = options.verbose || options.report.json || options.report.wants_map();
+    UnpackResult result = unpack_image(image.span(), kind, reported ? &stats : nullptr, reported);
     if (result.error == UnpackError::NO_MEMORY)
         fail(toolrt::EXIT_MEMORY, toolrt::MSG_NO_MEMORY_DST, static_cast<int>(result.found));
     if (result.error != UnpackError::NONE)
@@ -187,11 +208,12 @@ int main(int argc, char** argv)
     std::string outfile = choose_output(options, kind);
     bool data_on_stdout = outfile.empty() || platform::is_standard_output(outfile.c_str());
 
-    Bytes image = read_image(opened, options.infile, kind);
+    OwnedBytes image = read_image(opened, options.infile, kind);
     std::uint64_t packed = image.size();
     codec::DecodeStats stats = {};
     Bytes stream;
-    Bytes data = unpack(std::move(image), kind, options, stats, stream);
+    OwnedBytes data = unpack(image, kind, options, stats, stream);
+    image = OwnedBytes();
     std::FILE* permissions = options.from_standard_input ? nullptr : input;
     write_output(outfile, {reinterpret_cast<const char*>(data.data()), data.size()}, permissions,
                  options.force);

@@ -9,6 +9,7 @@
 
 #include "codec/token_stream.h"
 #include "liblzs/decode_messages.h"
+#include "platform/large_buffer.h"
 #include "scramble/image.h"
 #include "toolrt/file_io.h"
 
@@ -16,9 +17,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <span>
+#include <utility>
 
 namespace lzsunpack {
 namespace {
@@ -76,7 +76,7 @@ std::uint64_t largest_image_size(ImageKind kind)
     return info.fixed_size != 0 ? info.fixed_size : MAX_LENGTH_IMAGE_SIZE;
 }
 
-UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec::DecodeStats* stats,
+UnpackResult unpack_image(std::span<std::uint8_t> image, ImageKind kind, codec::DecodeStats* stats,
                           bool keep_stream)
 {
     const KindInfo& info = kind_info(kind);
@@ -107,8 +107,9 @@ UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec
     }
 
     // Left uninitialised: where the capacity is only a bound (17 MB for
-    // zq_app2.bin), the pages the decoder never reaches are never touched.
-    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
+    // zq_app2.bin), the pages the decoder never reaches are never touched,
+    // and the result keeps this very buffer, never a copy of it.
+    platform::LargeBuffer buffer = platform::allocate_large_buffer(static_cast<std::size_t>(capacity));
     if (buffer == nullptr)
         return failure(UnpackError::NO_MEMORY, capacity);
     codec::DecodeResult decoded =
@@ -121,10 +122,16 @@ UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec
     if (info.length_word != NO_WORD && decoded.produced != declared)
         return failure(UnpackError::LENGTH_MISMATCH, decoded.produced, declared);
     UnpackResult result;
-    result.data.assign(buffer.get(), buffer.get() + decoded.produced);
+    result.data = OwnedBytes(std::move(buffer), decoded.produced);
     if (keep_stream)
         result.stream.assign(stream.begin(), stream.end());
     return result;
+}
+
+UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind, codec::DecodeStats* stats,
+                          bool keep_stream)
+{
+    return unpack_image(std::span<std::uint8_t>(image), kind, stats, keep_stream);
 }
 
 std::string unpack_error_reason(const UnpackResult& result, ImageKind kind)

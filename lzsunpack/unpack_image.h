@@ -9,9 +9,11 @@
 
 #include "codec/decoder.h"
 #include "lzsunpack/image_kind.h"
+#include "lzsunpack/owned_bytes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,7 +35,7 @@ struct UnpackResult {
     codec::DecodeError decode_error = codec::DecodeError::NONE;
     std::uint64_t found = 0;           // the size, word, count or length the error is about
     std::uint64_t expected = 0;        // what it should have been, where one value is right
-    std::vector<std::uint8_t> data;    // the original bytes, when there is no error
+    OwnedBytes data;                   // the original bytes, when there is no error
     std::vector<std::uint8_t> stream;  // with keep_stream: the token stream, unscrambled, to the image's end
 };
 
@@ -46,10 +48,15 @@ inline constexpr std::uint64_t MAX_LENGTH_IMAGE_SIZE = 8 + 2 + (1ull << 31) / 8 
 // byte more need be read to refuse it.
 std::uint64_t largest_image_size(ImageKind kind);
 
-// The bytes `image` of the given kind stands for. `image` is taken by value
-// because unscrambling works in place. With `stats` (zeroed by the caller),
-// the one decoder pass also counts the stream's tokens; with `keep_stream`,
-// the result keeps the stream for a walk over its tokens (the cost map).
+// The bytes `image` of the given kind stands for. Unscrambling works in
+// place: `image` is the caller's no longer. With `stats` (zeroed by the
+// caller), the one decoder pass also counts the stream's tokens; with
+// `keep_stream`, the result keeps the stream for a walk over its tokens (the
+// cost map).
+UnpackResult unpack_image(std::span<std::uint8_t> image, ImageKind kind, codec::DecodeStats* stats = nullptr,
+                          bool keep_stream = false);
+
+// The same on an image of its own, for callers that build one.
 UnpackResult unpack_image(std::vector<std::uint8_t> image, ImageKind kind,
                           codec::DecodeStats* stats = nullptr, bool keep_stream = false);
 

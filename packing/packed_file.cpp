@@ -10,13 +10,13 @@
 #include "codec/token_stream.h"
 #include "liblzs/chain_files.h"
 #include "platform/files.h"
+#include "platform/large_buffer.h"
 #include "toolrt/exit_status.h"
 #include "toolrt/fail.h"
 #include "toolrt/file_io.h"
 #include "toolrt/temp_output.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <span>
@@ -91,20 +91,19 @@ PackedFile write_packed_file(std::FILE* input, const char* input_name, const cha
 
 namespace {
 
-// The proof's two buffers, the compressed bytes ("src") and the decoded
-// ones ("dst"), each owned by the step that needs it. From malloc, not new:
-// a buffer that cannot be had has its own message, not the new-handler's.
-struct FreeBuffer {
-    void operator()(unsigned char* bytes) const { std::free(bytes); }
-};
-using Buffer = std::unique_ptr<unsigned char[], FreeBuffer>;
+// The proof's buffers, the compressed bytes ("src") and the decoded ones
+// ("dst"), each owned by the step that needs it, and never cleared: the
+// read and the decoder overwrite them. Not from new: a buffer that cannot
+// be had has its own message, not the new-handler's.
+using Buffer = platform::LargeBuffer;
 
 // At least one byte, so that an empty file still has a buffer; empty if
 // memory runs out.
-Buffer allocate(std::size_t size)
-{
-    return Buffer(static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size)));
-}
+Buffer allocate(std::size_t size) { return platform::allocate_large_buffer(size); }
+
+// The input is read back in blocks of this size for the comparison: one
+// small buffer, reused, instead of a second copy of the whole input.
+constexpr std::size_t COMPARE_BLOCK = std::size_t{1} << 16;
 
 struct LoadedFile {
     std::int32_t declared;  // the original length the header declares
@@ -135,8 +134,8 @@ LoadedFile load_packed_file(std::FILE* packed, const liblzs::ContainerFormat& la
     return LoadedFile{declared, std::move(src), stream_size};
 }
 
-// Reads the input from `offset` to its end into the src buffer and
-// compares it with the `decoded` bytes.
+// Reads the input from `offset` to its end, block by block, and compares
+// it with the `decoded` bytes.
 void compare_with_input(std::FILE* input, const char* input_name, std::int64_t offset,
                         const unsigned char* decoded, std::size_t decoded_size)
 {
@@ -146,12 +145,16 @@ void compare_with_input(std::FILE* input, const char* input_name, std::int64_t o
         toolrt::fail(toolrt::EXIT_DATA, MSG_INPUT_CHANGED, input_name);
     if (!platform::seek_file(input, offset))
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
-    Buffer src = allocate(decoded_size);
-    if (src == nullptr)
+    Buffer block = allocate(std::min(decoded_size, COMPARE_BLOCK));
+    if (block == nullptr)
         toolrt::fail(toolrt::EXIT_MEMORY, MSG_NO_MEMORY_SRC, static_cast<int>(size));
-    std::size_t read = std::fread(src.get(), 1, decoded_size, input);
-    if (read != decoded_size || std::memcmp(src.get(), decoded, decoded_size) != 0)
-        toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
+    for (std::size_t done = 0; done < decoded_size;) {
+        std::size_t want = std::min(decoded_size - done, COMPARE_BLOCK);
+        std::size_t read = std::fread(block.get(), 1, want, input);
+        if (read != want || std::memcmp(block.get(), decoded + done, want) != 0)
+            toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_MISMATCH);
+        done += want;
+    }
 }
 
 }  // namespace
@@ -167,7 +170,7 @@ void verify_packed_file(std::FILE* packed_file, const liblzs::ContainerFormat& l
 
     std::size_t capacity = static_cast<std::size_t>(declared);
     std::size_t decoded = decode_tokens(packed.stream.get(), packed.stream_size, dst.get(), capacity);
-    packed.stream.reset();  // the comparison's buffer takes its place
+    packed.stream.reset();  // no longer needed while the input is read again
     if (decoded != capacity)
         toolrt::fail(toolrt::EXIT_DATA, MSG_DECODE_SIZE, declared, static_cast<int>(decoded));
 

@@ -6,6 +6,7 @@
 #include "tests/programs/child_setup.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/synthetic_inputs.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,36 @@ TEST(StandardInput, LzsunpackReadsAnImageFromStandardInputWithItsKindGiven)
     result = run_program(LZSUNPACK_PATH, {"-"}, dir.path(), options);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Can't tell the kind of standard input: give it with -t!\n\n");
+}
+
+// A pipe cannot tell its length: the image is read in blocks into a buffer
+// that grows as it fills, so one larger than the first buffer (1 MiB) must
+// come through whole.
+TEST(StandardInput, LzsunpackReadsAnImageLongerThanItsFirstBufferFromAPipe)
+{
+    ScratchDir dir;
+    const testing_support::Bytes data = testing_support::random_bytes(std::size_t{3} << 20, 7);
+    dir.write("big.dat", data);
+    ASSERT_EQ(run_program(LZSPACK_PATH, {"big.dat"}, dir.path()).status, 0);
+    const std::string image = (dir / "big.lzs").string();
+    RunOptions options;
+    options.child_setup = [&image] {
+        int ends[2];
+        if (pipe(ends) != 0)
+            _exit(126);
+        if (fork() == 0) {
+            dup2(ends[1], STDOUT_FILENO);
+            close(ends[0]);
+            execlp("cat", "cat", image.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        dup2(ends[0], STDIN_FILENO);
+        close(ends[0]);
+        close(ends[1]);
+    };
+    RunResult result = run_program(LZSUNPACK_PATH, {"-t", "lzs", "-", "out"}, dir.path(), options);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(dir.read("out") == data);
 }
 
 struct FifoInput {

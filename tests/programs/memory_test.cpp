@@ -15,8 +15,9 @@ using testing_support::RunOptions;
 using testing_support::RunResult;
 using testing_support::ScratchDir;
 
-// Address space for a program that holds 32 MiB twice: enough to start and
-// read the image, not enough to unpack or prove it.
+// Address space for a program that holds a 64 MiB original once (neither
+// program keeps a second copy of it): enough to start and read the image,
+// not enough to unpack or prove it.
 constexpr rlim_t ADDRESS_SPACE = 60000 * 1024;
 
 TEST(Memory, RunningOutIsStatusThreeWithItsMessageInEveryProgram)
@@ -25,7 +26,7 @@ TEST(Memory, RunningOutIsStatusThreeWithItsMessageInEveryProgram)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit";
 #endif
     ScratchDir dir;
-    dir.write("m", std::string(32 << 20, '\0'));
+    dir.write("m", std::string(64 << 20, '\0'));
     ASSERT_EQ(run_program(LZSPACK_PATH, {"m"}, dir.path()).status, 0);
 
     RunOptions options;
