@@ -75,11 +75,13 @@ private:
             return scan(e_.prev, e_.head[h_], off_, 0, needed);
         // A level whose prefix fits in `needed` bytes, anchored as far in as
         // it goes, so that its prefix covers the byte where the best match so
-        // far failed. Anchoring misses the candidates too near for their
-        // anchor to be inserted yet: the same level, unanchored, holds those,
-        // newest first.
+        // far failed; on the longest level, wherever its bucket is smallest.
+        // Anchoring misses the candidates too near for their anchor to be
+        // inserted yet: the same level, unanchored, holds those, newest first.
         unsigned level = prefix::level_within(needed);
         unsigned shift = needed - prefix::PREFIX_LENGTHS[level];
+        if (level == prefix::PREFIX_LEVELS - 1)
+            shift = rarest_anchor(shift);
         const std::uint16_t* links = e_.chains.prev[level];
         Outcome outcome = Outcome::EXHAUSTED;
         if (shift > 0)
@@ -106,6 +108,29 @@ private:
             return Outcome::EXHAUSTED;
         return scan(e_.chains.prev[level], e_.chains.newest(level, current_), 0, 0,
                     prefix::PREFIX_LENGTHS[level]);
+    }
+
+    // Any candidate that may win agrees with pos on its first `needed`
+    // bytes, so it is on the longest level's chain at every offset up to
+    // needed - LONGEST_PREFIX: the walk may take whichever holds the fewest
+    // positions. Where a few prefixes fill most of the window (sparse bytes
+    // in runs of one, low-entropy text), the one the climb reached is often
+    // among the fullest while a rare one lies a few bytes before it. An
+    // offset's count does not change during a search and the range only
+    // grows as the walk climbs, so each offset is looked at once. Among
+    // equals the farthest in wins: it covers the byte where the best match
+    // so far failed.
+    unsigned rarest_anchor(unsigned last)
+    {
+        for (; next_anchor_ <= last; ++next_anchor_) {
+            unsigned bucket = prefix::prefix_hash<prefix::LONGEST_PREFIX>(current_ + next_anchor_);
+            unsigned count = e_.chains.longest_members[bucket];
+            if (count <= rarest_count_) {
+                rarest_count_ = count;
+                rarest_anchor_ = next_anchor_;
+            }
+        }
+        return rarest_anchor_;
     }
 
     // A shifted search for any match walks either the shifted bucket (its
@@ -151,6 +176,9 @@ private:
     const std::uint8_t* const current_;
     unsigned settled_;             // every candidate from here on has been beaten
     unsigned budget_ = UNLIMITED;  // visits left to a walk filtered by bucket h
+    unsigned next_anchor_ = 0;     // offsets below this have been weighed by rarest_anchor
+    unsigned rarest_anchor_ = 0;
+    unsigned rarest_count_ = UNLIMITED;
 };
 
 // How many candidates the plain walk of bucket h shifted by off visits when
