@@ -66,6 +66,7 @@ public:
 private:
     enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX, OVER_BUDGET };
     static constexpr unsigned UNLIMITED = ~0u;
+    static constexpr unsigned NO_CHECK = ~0u;
 
     // Takes the newest candidate at least `needed` bytes long, more than the
     // best match so far.
@@ -80,8 +81,12 @@ private:
         // inserted yet: the same level, unanchored, holds those, newest first.
         unsigned level = prefix::level_within(needed);
         unsigned shift = needed - prefix::PREFIX_LENGTHS[level];
-        if (level == prefix::PREFIX_LEVELS - 1)
-            shift = rarest_anchor(shift);
+        check_at_ = NO_CHECK;
+        if (level == prefix::PREFIX_LEVELS - 1) {
+            unsigned last = shift;
+            shift = rarest_anchor(last);
+            check_at_ = rarest_word_beside(shift, last);
+        }
         const std::uint16_t* links = e_.chains.prev[level];
         Outcome outcome = Outcome::EXHAUSTED;
         if (shift > 0)
@@ -125,12 +130,35 @@ private:
         for (; next_anchor_ <= last; ++next_anchor_) {
             unsigned bucket = prefix::prefix_hash<prefix::LONGEST_PREFIX>(current_ + next_anchor_);
             unsigned count = e_.chains.longest_members[bucket];
+            anchor_counts_[next_anchor_] = static_cast<std::uint16_t>(count);
             if (count <= rarest_count_) {
                 rarest_count_ = count;
                 rarest_anchor_ = next_anchor_;
             }
         }
         return rarest_anchor_;
+    }
+
+    // The candidates on the chain of `anchor` agree on its prefix already,
+    // and on such inputs most also agree on any two bytes past it, so the
+    // quick test before measuring one compares the word where another rare
+    // prefix starts (the rarest offset whose word lies outside the anchor's
+    // prefix): a candidate that may win agrees there too, since every such
+    // word ends by last + WORD_BYTES < needed. NO_CHECK if there is none.
+    unsigned rarest_word_beside(unsigned anchor, unsigned last) const
+    {
+        if (last < WORD_BYTES)
+            return NO_CHECK;  // every word overlaps the anchor's prefix
+        unsigned best = NO_CHECK;
+        unsigned best_count = UNLIMITED;
+        for (unsigned at = 0; at <= last; ++at) {
+            bool outside = at + WORD_BYTES <= anchor || at >= anchor + prefix::LONGEST_PREFIX;
+            if (outside && anchor_counts_[at] < best_count) {
+                best_count = anchor_counts_[at];
+                best = at;
+            }
+        }
+        return best;
     }
 
     // A shifted search for any match walks either the shifted bucket (its
@@ -157,6 +185,9 @@ private:
                 return Outcome::OVER_BUDGET;
             if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, at_least - 1))
                 continue;
+            if (check_at_ != NO_CHECK &&
+                load_word(e_.text + candidate + check_at_) != load_word(current_ + check_at_))
+                continue;
             if (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_))
                 continue;
             unsigned len = match_length(e_.text + candidate, current_, max_);
@@ -179,6 +210,9 @@ private:
     unsigned next_anchor_ = 0;     // offsets below this have been weighed by rarest_anchor
     unsigned rarest_anchor_ = 0;
     unsigned rarest_count_ = UNLIMITED;
+    // Per offset below next_anchor_, its longest-level bucket's count.
+    std::uint16_t anchor_counts_[MAX_MATCH];
+    unsigned check_at_ = NO_CHECK;  // where scan's quick test compares a word, if anywhere
 };
 
 // How many candidates the plain walk of bucket h shifted by off visits when
