@@ -41,6 +41,7 @@ int main(int argc, char** argv)
         {"phrase_mutated", mutated_phrase(SIZE, "the window slides and every chain is rebased; ", 1000, 4)},
         {"hash_top_bits", top_bits_noise(SIZE, 5)},
         {"hash_overlapping_bits", overlapping_bits(SIZE, 6)},
+        {"one_in_16_zeros", sparse_ones(SIZE / 2, 16, 7)},
     };
     for (const auto& file : files) {
         if (!write_file(dir + "/" + file.name, file.bytes)) {

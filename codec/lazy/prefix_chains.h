@@ -11,8 +11,9 @@
 // Like the three-byte chains, entries are 16-bit positions, 0 is the empty
 // mark, links are indexed by position & (DICT_SIZE - 1), and every entry is
 // rebased at each slide. The cost is PREFIX_LEVELS hashes and stores per
-// inserted position, which is why the encoder keeps them only while its
-// walks run long.
+// inserted position, and one more hash when it leaves the window (the
+// longest level's buckets are counted), which is why the encoder keeps them
+// only while its walks run long.
 #pragma once
 
 #include "codec/words.h"
@@ -88,8 +89,15 @@ inline unsigned level_within(unsigned length)
 template <unsigned DictSize> struct PrefixChains {
     std::uint16_t head[PREFIX_LEVELS][PREFIX_HASH_SIZE];
     std::uint16_t prev[PREFIX_LEVELS][DictSize];
+    // Per bucket of the longest level, the window positions it holds: how
+    // long a walk of that bucket can run, known before walking it.
+    std::uint16_t longest_members[PREFIX_HASH_SIZE];
 
-    void clear() { std::memset(head, 0, sizeof head); }
+    void clear()
+    {
+        std::memset(head, 0, sizeof head);
+        std::memset(longest_members, 0, sizeof longest_members);
+    }
 
     // Links position `pos` of `text` into every level; returns its bucket
     // on the shortest level.
@@ -101,8 +109,12 @@ template <unsigned DictSize> struct PrefixChains {
             prev[level][pos & (DictSize - 1)] = head[level][hashes[level]];
             head[level][hashes[level]] = static_cast<std::uint16_t>(pos);
         }
+        longest_members[hashes[PREFIX_LEVELS - 1]] += 1;
         return hashes[0];
     }
+
+    // Uncounts the position at `at`, which has just left the window.
+    void forget(const std::uint8_t* at) { longest_members[prefix_hash<LONGEST_PREFIX>(at)] -= 1; }
 
     // The newest position on level `level` whose prefix hashes like the one at `at`.
     unsigned newest(unsigned level, const std::uint8_t* at) const

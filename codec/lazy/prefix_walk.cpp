@@ -66,6 +66,7 @@ public:
 private:
     enum class Outcome { EXHAUSTED, IMPROVED, REACHED_MAX, OVER_BUDGET };
     static constexpr unsigned UNLIMITED = ~0u;
+    static constexpr unsigned NO_CHECK = ~0u;
 
     // Takes the newest candidate at least `needed` bytes long, more than the
     // best match so far.
@@ -75,11 +76,17 @@ private:
             return scan(e_.prev, e_.head[h_], off_, 0, needed);
         // A level whose prefix fits in `needed` bytes, anchored as far in as
         // it goes, so that its prefix covers the byte where the best match so
-        // far failed. Anchoring misses the candidates too near for their
-        // anchor to be inserted yet: the same level, unanchored, holds those,
-        // newest first.
+        // far failed; on the longest level, wherever its bucket is smallest.
+        // Anchoring misses the candidates too near for their anchor to be
+        // inserted yet: the same level, unanchored, holds those, newest first.
         unsigned level = prefix::level_within(needed);
         unsigned shift = needed - prefix::PREFIX_LENGTHS[level];
+        check_at_ = NO_CHECK;
+        if (level == prefix::PREFIX_LEVELS - 1) {
+            unsigned last = shift;
+            shift = rarest_anchor(last);
+            check_at_ = rarest_word_beside(shift, last);
+        }
         const std::uint16_t* links = e_.chains.prev[level];
         Outcome outcome = Outcome::EXHAUSTED;
         if (shift > 0)
@@ -108,6 +115,52 @@ private:
                     prefix::PREFIX_LENGTHS[level]);
     }
 
+    // Any candidate that may win agrees with pos on its first `needed`
+    // bytes, so it is on the longest level's chain at every offset up to
+    // needed - LONGEST_PREFIX: the walk may take whichever holds the fewest
+    // positions. Where a few prefixes fill most of the window (sparse bytes
+    // in runs of one, low-entropy text), the one the climb reached is often
+    // among the fullest while a rare one lies a few bytes before it. An
+    // offset's count does not change during a search and the range only
+    // grows as the walk climbs, so each offset is looked at once. Among
+    // equals the farthest in wins: it covers the byte where the best match
+    // so far failed.
+    unsigned rarest_anchor(unsigned last)
+    {
+        for (; next_anchor_ <= last; ++next_anchor_) {
+            unsigned bucket = prefix::prefix_hash<prefix::LONGEST_PREFIX>(current_ + next_anchor_);
+            unsigned count = e_.chains.longest_members[bucket];
+            anchor_counts_[next_anchor_] = static_cast<std::uint16_t>(count);
+            if (count <= rarest_count_) {
+                rarest_count_ = count;
+                rarest_anchor_ = next_anchor_;
+            }
+        }
+        return rarest_anchor_;
+    }
+
+    // The candidates on the chain of `anchor` agree on its prefix already,
+    // and on such inputs most also agree on any two bytes past it, so the
+    // quick test before measuring one compares the word where another rare
+    // prefix starts (the rarest offset whose word lies outside the anchor's
+    // prefix): a candidate that may win agrees there too, since every such
+    // word ends by last + WORD_BYTES < needed. NO_CHECK if there is none.
+    unsigned rarest_word_beside(unsigned anchor, unsigned last) const
+    {
+        if (last < WORD_BYTES)
+            return NO_CHECK;  // every word overlaps the anchor's prefix
+        unsigned best = NO_CHECK;
+        unsigned best_count = UNLIMITED;
+        for (unsigned at = 0; at <= last; ++at) {
+            bool outside = at + WORD_BYTES <= anchor || at >= anchor + prefix::LONGEST_PREFIX;
+            if (outside && anchor_counts_[at] < best_count) {
+                best_count = anchor_counts_[at];
+                best = at;
+            }
+        }
+        return best;
+    }
+
     // A shifted search for any match walks either the shifted bucket (its
     // candidates agree at off, rarely at pos) or the shortest level (they
     // agree at pos, rarely in the bucket): whichever holds fewer positions.
@@ -132,6 +185,9 @@ private:
                 return Outcome::OVER_BUDGET;
             if (candidate >= settled_ || !may_beat(e_.text + candidate, current_, at_least - 1))
                 continue;
+            if (check_at_ != NO_CHECK &&
+                load_word(e_.text + candidate + check_at_) != load_word(current_ + check_at_))
+                continue;
             if (off_ > 0 && !in_shifted_bucket(e_, candidate, h_, off_))
                 continue;
             unsigned len = match_length(e_.text + candidate, current_, max_);
@@ -151,6 +207,12 @@ private:
     const std::uint8_t* const current_;
     unsigned settled_;             // every candidate from here on has been beaten
     unsigned budget_ = UNLIMITED;  // visits left to a walk filtered by bucket h
+    unsigned next_anchor_ = 0;     // offsets below this have been weighed by rarest_anchor
+    unsigned rarest_anchor_ = 0;
+    unsigned rarest_count_ = UNLIMITED;
+    // Per offset below next_anchor_, its longest-level bucket's count.
+    std::uint16_t anchor_counts_[MAX_MATCH];
+    unsigned check_at_ = NO_CHECK;  // where scan's quick test compares a word, if anywhere
 };
 
 // How many candidates the plain walk of bucket h shifted by off visits when

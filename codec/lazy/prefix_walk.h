@@ -33,6 +33,7 @@ inline void leave_window(Encoder& e)
 {
     e.members[hash_at(e, e.pos - DICT_SIZE)] -= 1;
     e.trigram_members[prefix::prefix_hash<MIN_MATCH>(e.text + e.pos - DICT_SIZE)] -= 1;
+    e.chains.forget(e.text + e.pos - DICT_SIZE);
 }
 
 // Builds the prefix chains and counts for the positions already in the window.

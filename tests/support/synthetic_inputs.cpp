@@ -85,6 +85,18 @@ Bytes overlapping_bits(std::size_t size, std::uint32_t seed)
     return bytes;
 }
 
+Bytes sparse_ones(std::size_t size, std::size_t block, std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    Bytes bytes(size, 0);
+    for (std::size_t start = 0; start < size; start += block) {
+        std::size_t at = start + rng() % block;
+        if (at < size)
+            bytes[at] = 0x01;
+    }
+    return bytes;
+}
+
 Bytes striped(std::size_t size, const std::string& text, std::size_t period, std::size_t text_span,
               std::uint32_t seed)
 {

@@ -46,6 +46,11 @@ Bytes top_bits_noise(std::size_t size, std::uint32_t seed);
 // two buckets while its content is as rich as random binary text.
 Bytes overlapping_bits(std::size_t size, std::uint32_t seed);
 
+// Zeros with one 0x01 at a random place in each `block` bytes: a few
+// prefixes (runs of zeros, a 0x01 at each offset) fill most of the window,
+// and no match is much longer than a few blocks.
+Bytes sparse_ones(std::size_t size, std::size_t block, std::uint32_t seed);
+
 // In every `period` bytes, the first `text_span` continue `text` and the
 // rest are random: compressible, but not into a handful of long matches.
 Bytes striped(std::size_t size, const std::string& text, std::size_t period, std::size_t text_span,

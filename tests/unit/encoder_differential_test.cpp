@@ -104,6 +104,10 @@ std::vector<Case> make_cases()
     add(cases, "numbered_records_wide", numbered_copies(records_in_zeros(record, 40, 90, 20), 60000));
     add(cases, "numbered_phrases",
         numbered_copies(records_in_zeros(Bytes(PHRASE.begin(), PHRASE.end()), 5, 60, 9), 50000));
+    // A few prefixes fill the window, so walks pick among the chains of
+    // their offsets, and the rarest sits anywhere in the match.
+    for (unsigned block : {16u, 64u})
+        add(cases, "sparse_ones_in" + std::to_string(block), sparse_ones(70000, block, 22));
     add(cases, "large_letters4", random_over(300000, letters(4), 17));
     add(cases, "large_bytes", random_over(400000, all_byte_values(), 18));
     return cases;
