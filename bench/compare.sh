@@ -72,8 +72,8 @@ def ratio(peer, ours):
 def spread(ratios):
     return f"{min(ratios):.2f}-{statistics.median(ratios):.2f}-{max(ratios):.2f}"
 
-def share(part, whole):
-    return f"{100.0 * part / whole:.1f}%" if whole > 0 else "-"
+def share(part, whole, digits=1):
+    return f"{100.0 * part / whole:.{digits}f}%" if whole > 0 else "-"
 
 # (label, argv before the input, suffix of the packed file); the unpackers
 # read the files of the packers with the same suffix.
@@ -112,7 +112,7 @@ for name in files:
                    f" | {best_cpu:.3f} | {speed} |")
     packed = os.path.getsize(local + ".lzs")
     best_packed = os.path.getsize(os.path.join(best_dir, name + ".lzs"))
-    sizes.append(f"| {name} | {size} | {packed} | {share(packed, size)} | {share(best_packed, packed)} | " +
+    sizes.append(f"| {name} | {size} | {packed} | {share(packed, size)} | {share(best_packed, packed, 2)} | " +
                  " | ".join(share(os.path.getsize(local + suffix), size) for _, _, suffix in peers) + " |")
 
     ours, ratios = [], {label: [] for label, _, _ in unpackers}
