@@ -53,12 +53,10 @@ python3 - "$corpus" "$build" "$runs" <<'PY'
 import os, resource, statistics, subprocess, sys
 corpus, build, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
 work = os.path.join(corpus, "work")
-best_dir = os.path.join(work, "best")  # --best writes its .lzs here, keeping the default's
-os.makedirs(best_dir)
 lzspack = os.path.join(build, "lzspack", "lzspack")
 lzsunpack = os.path.join(build, "lzsunpack", "lzsunpack")
 
-def cpu(argv, cwd=work, stdout=os.devnull):
+def cpu(argv, cwd, stdout=os.devnull):
     """User + sys seconds of one run of argv, its standard output sent to the file `stdout`."""
     with open(stdout, "wb") as out:
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
@@ -92,34 +90,40 @@ print(f"Machine: {model}, {os.cpu_count()} CPUs; RUNS={runs}.")
 
 files = sorted(f for f in os.listdir(corpus) if os.path.isfile(os.path.join(corpus, f)))
 packing, sizes, unpacking = [], [], []
-for name in files:
+for index, name in enumerate(files):
     print(f"compare.sh: {name}", file=sys.stderr)
+    # Each file is packed as "input" in a directory of its own, whatever its
+    # name, so that lzspack's output is input.lzs; --best writes its own
+    # input.lzs one level down, keeping the default's.
+    here = os.path.join(work, str(index))
+    best_dir = os.path.join(here, "best")
+    os.makedirs(best_dir)
     data = os.path.join(corpus, name)
-    local = os.path.join(work, name)
+    local = os.path.join(here, "input")
     os.link(data, local)
-    os.link(data, os.path.join(best_dir, name))
+    os.link(data, os.path.join(best_dir, "input"))
     size = os.path.getsize(data)
 
     ours, ratios, best = [], {label: [] for label, _, _ in peers}, []
     for _ in range(runs):
         for label, argv, suffix in peers:
-            ours.append(cpu([lzspack, name]))
-            ratios[label].append(ratio(cpu(argv + [local], stdout=local + suffix), ours[-1]))
-        best.append(cpu([lzspack, "--best", name], cwd=best_dir))
+            ours.append(cpu([lzspack, "input"], here))
+            ratios[label].append(ratio(cpu(argv + ["input"], here, stdout=local + suffix), ours[-1]))
+        best.append(cpu([lzspack, "--best", "input"], best_dir))
     mine, best_cpu = statistics.median(ours), statistics.median(best)
     speed = f"{size / 2**20 / best_cpu:.1f}" if best_cpu > 0 else "-"
     packing.append(f"| {name} | {size} | {mine:.3f} | " + " | ".join(spread(ratios[label]) for label, _, _ in peers) +
                    f" | {best_cpu:.3f} | {speed} |")
     packed = os.path.getsize(local + ".lzs")
-    best_packed = os.path.getsize(os.path.join(best_dir, name + ".lzs"))
+    best_packed = os.path.getsize(os.path.join(best_dir, "input.lzs"))
     sizes.append(f"| {name} | {size} | {packed} | {share(packed, size)} | {share(best_packed, packed, 2)} | " +
                  " | ".join(share(os.path.getsize(local + suffix), size) for _, _, suffix in peers) + " |")
 
     ours, ratios = [], {label: [] for label, _, _ in unpackers}
     for _ in range(runs):
         for label, suffix, argv in unpackers:
-            ours.append(cpu([lzsunpack, "-c", name + ".lzs"]))
-            ratios[label].append(ratio(cpu(argv + [local + suffix]), ours[-1]))
+            ours.append(cpu([lzsunpack, "-c", "input.lzs"], here))
+            ratios[label].append(ratio(cpu(argv + ["input" + suffix], here), ours[-1]))
     unpacking.append(f"| {name} | {statistics.median(ours):.4f} | " +
                      " | ".join(spread(ratios[label]) for label, _, _ in unpackers) + " |")
 
