@@ -8,9 +8,9 @@
 #    lz4 -9, zstd -3 and zstd -19, the peer's CPU time over lzspack's, so
 #    above 1 means lzspack is faster. The runs are interleaved in pairs
 #    (lzspack, peer, lzspack, peer, ...), RUNS pairs per peer, and each cell
-#    gives the minimum, median and maximum of the pairs' ratios, which the
-#    machine's changing load moves less than it moves single times. Then
-#    lzspack --best's median CPU time and its speed.
+#    gives the minimum, median and maximum of the pairs' ratios (the two
+#    runs of a pair follow each other, so the load of the moment weighs on
+#    both). Then lzspack --best's median CPU time and its speed.
 # 2. Packed sizes: each program's as a share of the input, --best's as a
 #    share of the default's.
 # 3. Unpacking, in the same style: lzsunpack against lz4 -d, gzip -d and
