@@ -16,14 +16,14 @@
 # 3. Unpacking, in the same style: lzsunpack against lz4 -d, gzip -d and
 #    zstd -d, each decoding the file its own packer wrote (lz4 -9, gzip -6,
 #    zstd -3) to standard output, which is /dev/null for all of them, so no
-#    one pays for writing or syncing a file and the work compared is reading
-#    and decoding.
+#    one pays for writing or syncing a file and what is compared is starting,
+#    reading and decoding.
 # 4. In-process MiB/s (CPU time) of the default encoder, of --best's search,
 #    of the decoder and of memcpy of the same size.
 #
 # Packers write their outputs to files beside the input (lzspack always
-# does; the peers through standard output). About five minutes on two cores
-# with the default RUNS=5; RUNS=3 for a quick look.
+# does; the peers through standard output). About three minutes of CPU,
+# one process at a time, with the default RUNS=5; RUNS=3 for a quick look.
 #
 #   bash bench/compare.sh [build-dir]        (default build-bench)
 set -euo pipefail
