@@ -70,7 +70,7 @@ exports=$(nm -D --defined-only "$library" | awk '{print $3}' | grep -v '^lzs_' |
   echo "liblzs.so.1 has no soname liblzs.so.1"; exit 1; }
 
 # The files both consumers pack: the samples, the installed lzspack (an
-# executable) and a corpus file of C headers, as bench/compare.sh builds one.
+# executable) and 1 MiB of C headers, concatenated.
 mkdir "$scratch/files"
 cp "$source/samples/chkps.txt" "$scratch/files/"
 bash "$source/samples/make-sample-app.sh" "$scratch/files/sample_app.bin"
