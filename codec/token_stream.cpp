@@ -1,5 +1,5 @@
-// The token stream's writer: groups built in place, handed to the sink
-// whole.
+// The token stream's writer: groups built in place, the finished ones
+// handed to the sink together.
 #include "token_stream.h"
 
 #include <cstring>
@@ -7,34 +7,41 @@
 namespace codec {
 namespace {
 
-void write_group(TokenWriter& writer)
+static_assert(PENDING_BYTES >= MAX_GROUP_BYTES);
+
+// Hands everything before the open group to the sink and moves the open
+// group to the front.
+void write_pending(TokenWriter& writer)
 {
-    if (writer.error != EncodeError::NONE)
-        return;
-    std::size_t written = writer.sink.write(writer.sink.context, writer.group, writer.fill);
-    writer.bytes_written += static_cast<std::int64_t>(written);
-    if (written != writer.fill)
-        writer.error = EncodeError::SHORT_WRITE;
+    const unsigned finished = writer.group_start;
+    if (writer.error == EncodeError::NONE && finished != 0) {
+        std::size_t written = writer.sink.write(writer.sink.context, writer.pending, finished);
+        writer.bytes_written += static_cast<std::int64_t>(written);
+        if (written != finished)
+            writer.error = EncodeError::SHORT_WRITE;
+    }
+    std::memmove(writer.pending, writer.pending + finished, writer.fill - finished);
+    writer.fill -= finished;
+    writer.group_start = 0;
 }
 
 // Sets the token's flag bit and counts the token.
 void add_flag(TokenWriter& writer, unsigned flag_bit)
 {
-    writer.group[0] = static_cast<std::uint8_t>(writer.group[0] | flag_bit << writer.bit);
-    writer.bit = (writer.bit + 1) % TOKENS_PER_GROUP;
+    writer.pending[writer.group_start] =
+        static_cast<std::uint8_t>(writer.pending[writer.group_start] | flag_bit << writer.bit);
+    writer.bit += 1;
 }
 
-void write_group_if_full(TokenWriter& writer)
+void end_group_if_full(TokenWriter& writer)
 {
-    if (writer.bit == 0) {
-        write_group(writer);
-        reset(writer);
-    }
+    if (writer.bit == TOKENS_PER_GROUP)
+        end_group(writer);
 }
 
 void append(TokenWriter& writer, unsigned byte)
 {
-    writer.group[writer.fill++] = static_cast<std::uint8_t>(byte);
+    writer.pending[writer.fill++] = static_cast<std::uint8_t>(byte);
 }
 
 }  // namespace
@@ -42,6 +49,8 @@ void append(TokenWriter& writer, unsigned byte)
 TokenWriter make_token_writer(ByteSink sink, std::int64_t header_size)
 {
     TokenWriter writer;
+    writer.group_start = 0;
+    writer.fill = 0;
     writer.sink = sink;
     writer.bytes_written = header_size;
     writer.error = EncodeError::NONE;
@@ -53,16 +62,17 @@ TokenWriter make_token_writer(ByteSink sink, std::int64_t header_size)
 
 void reset(TokenWriter& writer)
 {
-    std::memset(writer.group, 0, sizeof writer.group);
-    writer.fill = 1;
+    writer.pending[writer.group_start] = 0;
+    writer.fill = writer.group_start + 1;
     writer.bit = 0;
 }
 
-void put_literal(TokenWriter& writer, std::uint8_t byte)
+void end_group(TokenWriter& writer)
 {
-    add_flag(writer, byte >> LITERAL_BIT);  // a literal's flag bit is its top bit
-    append(writer, byte);
-    write_group_if_full(writer);
+    writer.group_start = writer.fill;
+    if (writer.group_start + MAX_GROUP_BYTES > PENDING_BYTES)
+        write_pending(writer);
+    reset(writer);
 }
 
 namespace {
@@ -108,14 +118,16 @@ void put_match(TokenWriter& writer, int length, int distance)
         append_match<MATCH_FAR>(writer, n, d);
         break;
     }
-    write_group_if_full(writer);
+    end_group_if_full(writer);
 }
 
 EncodeError finish(TokenWriter& writer)
 {
     add_flag(writer, token_table[END_MARK].flag_bit);
     append(writer, END_MARK_BYTE);
-    write_group(writer);
+    // The last group, full or not, goes with the rest.
+    writer.group_start = writer.fill;
+    write_pending(writer);
     reset(writer);
     return writer.error;
 }

@@ -23,11 +23,15 @@
 
 namespace codec::encoding {
 
-// Links position `at` to `entry`, in both copies.
+// Links position `at` to `entry`, in both copies. Positions that are
+// inserted always lie in the upper half of the window, so `at` is the index
+// of the second copy and at - DICT_SIZE (at & PREV_MASK) that of the first:
+// both stores address off `at` directly, without masking it.
 [[gnu::always_inline]] inline void set_link(Encoder& e, unsigned at, std::uint16_t entry)
 {
-    e.prev[at & PREV_MASK] = entry;
-    e.prev[(at & PREV_MASK) + DICT_SIZE] = entry;
+    assert(at >= DICT_SIZE && at < 2 * DICT_SIZE);
+    e.prev[at] = entry;
+    e.prev[at - DICT_SIZE] = entry;
 }
 
 // Links pos into its chain. Every position is inserted once, in increasing
