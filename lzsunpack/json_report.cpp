@@ -71,8 +71,9 @@ std::string headroom(const std::optional<Headroom>& room)
 {
     if (!room)
         return "null";
-    std::string free = room->used > room->capacity ? "-" + number(room->used - room->capacity)
-                                                   : number(room->capacity - room->used);
+    std::string free = room->used > room->capacity
+                           ? std::string("-").append(number(room->used - room->capacity))
+                           : number(room->capacity - room->used);
     return object({{"image", json_string(room->image)},
                    {"capacity", number(room->capacity)},
                    {"used", number(room->used)},
@@ -100,9 +101,9 @@ std::string map(const std::optional<MapView>& view)
     ranges += "\n    ]";
     std::string costliest = "[";
     for (std::size_t i = 0; i < view->costliest.size(); ++i)
-        costliest += (i == 0 ? "" : ", ") + number(view->costliest[i]);
+        costliest.append(i == 0 ? "" : ", ").append(number(view->costliest[i]));
     MapRow total = view->total;
-    total.offset = "0";
+    total.offset.assign(1, '0');
     return object({{"range_bytes", number(view->range_bytes)},
                    {"ranges", ranges},
                    {"total", range(total)},

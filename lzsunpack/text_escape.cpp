@@ -73,16 +73,18 @@ template <class Escape> std::string escaped(std::string_view text, Escape escape
 
 std::string json_string(std::string_view text)
 {
-    return "\"" +
-           escaped(text,
-                   [](char c) -> std::string {
-                       if (c == '"' || c == '\\')
-                           return std::string("\\") + c;
-                       if (static_cast<unsigned char>(c) < FIRST_PRINTABLE)
-                           return toolrt::format_text("\\u%04x", static_cast<unsigned>(c));
-                       return std::string(1, c);
-                   }) +
-           "\"";
+    // Appended, not joined with +: g++ 12 at -O3 sees a false overlap in
+    // "\"" + a temporary (-Wrestrict).
+    std::string quoted = "\"";
+    quoted += escaped(text, [](char c) -> std::string {
+        if (c == '"' || c == '\\')
+            return std::string("\\") + c;
+        if (static_cast<unsigned char>(c) < FIRST_PRINTABLE)
+            return toolrt::format_text("\\u%04x", static_cast<unsigned>(c));
+        return std::string(1, c);
+    });
+    quoted += '"';
+    return quoted;
 }
 
 std::string xml_text(std::string_view text)
