@@ -127,24 +127,23 @@ for index, name in enumerate(files):
     unpacking.append(f"| {name} | {statistics.median(ours):.4f} | " +
                      " | ".join(spread(ratios[label]) for label, _, _ in unpackers) + " |")
 
-print()
-print("Packing, whole process: lzspack's median CPU s, then each peer's CPU time over lzspack's (min-median-max):")
-print()
-print("| file | size | lzspack CPU s | " + " | ".join(label for label, _, _ in peers) + " | --best CPU s | --best MiB/s |")
-print("|---|---:|---:|" + "---:|" * len(peers) + "---:|---:|")
-print("\n".join(packing))
-print()
-print("Packed sizes, as a share of the input (--best as a share of the default):")
-print()
-print("| file | size | lzspack bytes | lzspack | --best / default | " + " | ".join(label for label, _, _ in peers) + " |")
-print("|---|---:|---:|---:|---:|" + "---:|" * len(peers))
-print("\n".join(sizes))
-print()
-print("Unpacking to /dev/null, whole process: lzsunpack's median CPU s, then each peer's CPU time over lzsunpack's:")
-print()
-print("| file | lzsunpack CPU s | " + " | ".join(label for label, _, _ in unpackers) + " |")
-print("|---|---:|" + "---:|" * len(unpackers))
-print("\n".join(unpacking))
+def table(title, header, numbers, rows):
+    """Prints a Markdown table: `header` above `rows`, the last `numbers` columns right-aligned."""
+    print()
+    print(title)
+    print()
+    print("| " + " | ".join(header) + " |")
+    print("|" + "---|" * (len(header) - numbers) + "---:|" * numbers)
+    print("\n".join(rows))
+
+table("Packing, whole process: lzspack's median CPU s, then each peer's CPU time over lzspack's (min-median-max):",
+      ["file", "size", "lzspack CPU s"] + [label for label, _, _ in peers] + ["--best CPU s", "--best MiB/s"],
+      len(peers) + 4, packing)
+table("Packed sizes, as a share of the input (--best as a share of the default):",
+      ["file", "size", "lzspack bytes", "lzspack", "--best / default"] + [label for label, _, _ in peers],
+      len(peers) + 4, sizes)
+table("Unpacking to /dev/null, whole process: lzsunpack's median CPU s, then each peer's CPU time over lzsunpack's:",
+      ["file", "lzsunpack CPU s"] + [label for label, _, _ in unpackers], len(unpackers) + 1, unpacking)
 PY
 
 # In-process: the codec alone, without start-up, file I/O or self-check.
