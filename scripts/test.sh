@@ -63,6 +63,7 @@ if ! $quick; then
     "command run-clang-tidy:clang-tidy"
     "command shellcheck:shellcheck"
     "package gcc-multilib:gcc-multilib"            # loader/ for 32-bit x86
+    "command qemu-i386:qemu-user"                  # ... and its vectors where the kernel runs no 32-bit programs
     "command arm-none-eabi-gcc:gcc-arm-none-eabi"  # loader/ for Thumb-2
   )
   # The Windows cross build and its run under Wine add theirs here.
