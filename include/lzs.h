@@ -12,7 +12,7 @@
  * be, the library writes only inside the buffer it is given and says how
  * much it wrote. Only the smallest-stream search allocates (about 15 bytes
  * per input byte, freed before it returns); the default encoder uses a
- * fixed 0.9 MB of its own.
+ * fixed 1.0 MB of its own.
  *
  * Sizes: the containers store sizes as signed 32-bit words, so no input of
  * 2 GiB or more is packed into one (LZS_ERROR_INPUT_TOO_LARGE), as the

@@ -8,7 +8,7 @@ namespace codec {
 
 // Compresses everything `input` hands out into `writer`, then finishes the
 // stream. Pulls blocks of 16644 and then 16384 bytes; a short read is the
-// end of the input. Holds about 0.9 MB whatever the input's length. Returns
+// end of the input. Holds about 1.0 MB whatever the input's length. Returns
 // NO_MEMORY (before writing anything) when that cannot be had, else the
 // writer's error (see TokenWriter).
 EncodeError encode_stream(ByteReader input, TokenWriter& writer);
