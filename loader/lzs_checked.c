@@ -125,10 +125,7 @@ static unsigned lowest_bit(uint64_t x)
 #if defined(__GNUC__)
 typedef uint64_t word_pair __attribute__((vector_size(16), aligned(1), may_alias));
 
-static void copy16(uint8_t* to, const uint8_t* from)
-{
-    *(word_pair*)to = *(const word_pair*)from;
-}
+static void copy16(uint8_t* to, const uint8_t* from) { *(word_pair*)to = *(const word_pair*)from; }
 
 static void fill(uint8_t* out, uint8_t value, unsigned length)
 {
