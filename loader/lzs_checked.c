@@ -98,6 +98,13 @@ static uint64_t flag_tags(unsigned flags)
     return (low | (uint64_t)(flags >> 7) << 56) << 7;
 }
 
+/* Bit i is the top bit of byte i: the eight top bits, each moved by the
+ * multiplication to its own place in the top byte, none carrying into it. */
+static unsigned top_bits(uint64_t word)
+{
+    return (unsigned)(((word & TAG_BITS) * UINT64_C(0x0002040810204081)) >> 56);
+}
+
 /* The lowest set bit of a nonzero x. A 32-bit target counts in halves:
  * its compiler would call a library function for the whole word. */
 static unsigned lowest_bit(uint64_t x)
@@ -215,24 +222,30 @@ static int decode_groups(const uint8_t** in_at, const uint8_t* in_end, uint8_t**
         /* The flag bits left, under a 1-bit that is alone once the group is
          * done; and, at the top bit of the bytes of the word at the next
          * token, the flag bits and which bytes are still in the group. */
-        unsigned pending = 0x100u | *in;
-        uint64_t flags = flag_tags(*in++);
-        uint64_t live = TAG_BITS;
+        unsigned pending = 0x100u | in[0];
+        uint64_t first = load_word(in + 1);
+        uint64_t flags, live;
+        if (top_bits(first) == pending - 0x100u) {
+            /* Eight literals: the commonest group of data that does not
+             * compress, copied without working out a run's length. */
+            store_word(out, first);
+            in += 9;
+            out += 8;
+            continue;
+        }
+        flags = flag_tags(*in++);
+        live = TAG_BITS;
         for (;;) {
-            uint64_t word = load_word(in);
             /* A literal's top bit is its flag bit: the run stops at the
-             * first byte where they differ, or at the group's end. */
+             * first byte where they differ, or at the group's end; never
+             * past the word, for the group is not eight literals. */
+            uint64_t word = load_word(in);
             uint64_t stops = ((word ^ flags) | ~live) & TAG_BITS;
             const uint8_t* token;
             const struct match_fields* match;
             unsigned stop, run, lead, flag, length;
             size_t distance;
             store_word(out, word);
-            if (stops == 0) { /* eight literals, a whole group */
-                in += 8;
-                out += 8;
-                break;
-            }
             stop = lowest_bit(stops);
             run = stop / 8;
             token = in + run;
