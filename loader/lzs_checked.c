@@ -50,7 +50,7 @@
 
 /* LZS_FAST 1 compiles the group loop in, LZS_FAST 0 leaves the token loop
  * alone; by default it is in unless the build optimises for size. It makes
- * the decoder about twice as fast on most data, and five times larger. */
+ * the decoder more than twice as fast on most data, and six times larger. */
 #ifndef LZS_FAST
 #if defined(__OPTIMIZE_SIZE__)
 #define LZS_FAST 0
