@@ -29,6 +29,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 namespace codec {
@@ -106,7 +107,7 @@ constexpr bool match_sizes_follow_the_top_bits()
                 return false;
         }
     }
-    return LITERAL_BIT == 7;
+    return LITERAL_BIT == std::numeric_limits<std::uint8_t>::digits - 1;  // each byte's top bit
 }
 static_assert(match_sizes_follow_the_top_bits(), "a match's size must follow its flag bit and top two bits");
 
