@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
+#include <cstring>
 
 namespace codec::encoding {
 
@@ -45,6 +46,38 @@ inline void insert(Encoder& e)
         insert_prefix(e, e.pos, e.hash);
 }
 
+// Within a run of one byte every position hashes like the one before it,
+// so each links to the one before it; the stretch below links RUN_STEP of
+// them at once. Linking them one at a time, each waits on the head entry
+// that the one before has just stored, which made runs (zeros above all)
+// the slowest bytes to step over.
+inline constexpr unsigned RUN_STEP = 8;
+
+// Whether the RUN_STEP positions after `at` hash like `at` itself because
+// all their bytes equal its byte: the RUN_STEP + 3 bytes from `at` are one
+// byte repeated.
+inline bool repeats_one_byte(const std::uint8_t* at)
+{
+    static_assert(RUN_STEP == WORD_BYTES);
+    std::uint64_t first = load_word(at);
+    return first == load_word(at + 1) && first == load_word(at + 3);
+}
+
+// Links the RUN_STEP positions after `pos`, which is linked and the head of
+// bucket `hash`, its own, each to the one before it, as linking them one at
+// a time would.
+inline void link_run(Encoder& e, unsigned pos, unsigned hash)
+{
+    assert(e.head[hash] == pos && hash == hash_at(e, pos) && pos + RUN_STEP < 2 * DICT_SIZE);
+    // Gathered first, so that each copy is written with one store.
+    std::uint16_t links[RUN_STEP];
+    for (unsigned i = 0; i < RUN_STEP; ++i)
+        links[i] = static_cast<std::uint16_t>(pos + i);
+    std::memcpy(&e.prev[pos + 1], links, sizeof links);
+    std::memcpy(&e.prev[pos + 1 - DICT_SIZE], links, sizeof links);
+    e.head[hash] = static_cast<std::uint16_t>(pos + RUN_STEP);
+}
+
 // Steps over `count` positions, linking each into its chain: the rest of an
 // emitted match. On compressible input this runs for most bytes, so while
 // only the three-byte chains are kept it runs in stretches that stop short
@@ -63,6 +96,11 @@ inline void advance_and_insert(Encoder& e, unsigned count)
         unsigned pos = e.pos;
         unsigned hash = e.hash;
         for (const unsigned end = pos + steps; pos != end;) {
+            if (end - pos >= RUN_STEP && repeats_one_byte(e.text + pos)) {
+                link_run(e, pos, hash);
+                pos += RUN_STEP;
+                continue;
+            }
             pos += 1;
             hash = roll(hash, e.text[pos + 2]);
             set_link(e, pos, e.head[hash]);

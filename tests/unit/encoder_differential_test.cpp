@@ -81,6 +81,10 @@ std::vector<Case> make_cases()
         add(cases, "short_phrase" + s, mutated_phrase(120000, "ab", interval, 6));
         add(cases, "one_byte" + s, mutated_phrase(60000, "z", interval, 7));
     }
+    // Runs of every length up to 2000, ending anywhere within a match and
+    // across slides: the rest of a match is stepped over a run at a time.
+    for (std::uint32_t seed : {23u, 24u})
+        add(cases, "runs_seed" + std::to_string(seed), runs_between_noise(100000, seed));
     // Several windows, ending a little past a slide so that stale bytes of
     // the previous read sit right after the input's end.
     add(cases, "letters2_stale_tail", random_over(3 * 16384 + 100, letters(2), 8));
