@@ -1,9 +1,11 @@
 // In-process throughput, one benchmark of each kind per file: the default
 // encoder (encode/), the smallest-stream search of --best (best/), the
 // decoder (decode/), memcpy of the same size (memcpy/, the ceiling a decoder
-// is measured against) and the first, plain encoder (plain_encode/, the
+// is measured against), the first, plain encoder (plain_encode/, the
 // baseline of the default one; slow on the hash-adversarial inputs, so
-// compare.sh leaves it out).
+// compare.sh leaves it out) and the default encoder held to each of its
+// two searches from the first byte (encode_plain_chains/,
+// encode_prefix_chains/: what its choice between them is worth).
 //
 //   codec_bench [benchmark flags] [file ...]
 //
@@ -61,6 +63,27 @@ using EncodeFunction = codec::EncodeError (*)(codec::ByteReader input, codec::To
 
 // Takes every group and keeps none, as /dev/null would.
 std::size_t discard(void*, const std::uint8_t*, std::size_t size) { return size; }
+
+codec::EncodeError encode_plain_chains(codec::ByteReader input, codec::TokenWriter& writer)
+{
+    return codec::encode_stream_with(input, writer, codec::SearchMode::PLAIN_CHAINS);
+}
+
+codec::EncodeError encode_prefix_chains(codec::ByteReader input, codec::TokenWriter& writer)
+{
+    return codec::encode_stream_with(input, writer, codec::SearchMode::PREFIX_CHAINS);
+}
+
+struct NamedEncoder {
+    std::string prefix;
+    EncodeFunction encode_stream;
+};
+const NamedEncoder ENCODERS[] = {
+    {"encode/", codec::encode_stream},
+    {"encode_plain_chains/", encode_plain_chains},
+    {"encode_prefix_chains/", encode_prefix_chains},
+    {"plain_encode/", reference::plain_encode_stream},
+};
 
 // Encodes `input` from memory into a sink that keeps nothing.
 void encode(const Bytes& input, EncodeFunction encode_stream = codec::encode_stream)
@@ -120,12 +143,10 @@ int main(int argc, char** argv)
     if (inputs.empty())
         inputs = generated_inputs();
     for (const Input& input : inputs) {
-        benchmark::RegisterBenchmark(("encode/" + input.name).c_str(), bench_encode, &input.bytes,
-                                     codec::encode_stream)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("plain_encode/" + input.name).c_str(), bench_encode, &input.bytes,
-                                     reference::plain_encode_stream)
-            ->Unit(benchmark::kMillisecond);
+        for (const NamedEncoder& encoder : ENCODERS)
+            benchmark::RegisterBenchmark((encoder.prefix + input.name).c_str(), bench_encode, &input.bytes,
+                                         encoder.encode_stream)
+                ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("best/" + input.name).c_str(), bench_best, &input.bytes)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("decode/" + input.name).c_str(), bench_decode, &input.bytes)
