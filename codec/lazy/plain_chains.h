@@ -24,15 +24,23 @@
 
 namespace codec::encoding {
 
-// Links position `at` to `entry`, in both copies. Positions that are
-// inserted always lie in the upper half of the window, so `at` is the index
-// of the second copy and at - DICT_SIZE (at & PREV_MASK) that of the first:
-// both stores address off `at` directly, without masking it.
+// Links the `count` positions from `at` to `entries`, in both copies.
+// Positions that are inserted always lie in the upper half of the window,
+// so `at` is the index of the second copy and at - DICT_SIZE (at &
+// PREV_MASK) that of the first: both stores address off `at` directly,
+// without masking it.
+[[gnu::always_inline]] inline void set_links(Encoder& e, unsigned at, const std::uint16_t* entries,
+                                             unsigned count)
+{
+    assert(at >= DICT_SIZE && at + count <= 2 * DICT_SIZE);
+    std::memcpy(&e.prev[at], entries, count * sizeof *entries);
+    std::memcpy(&e.prev[at - DICT_SIZE], entries, count * sizeof *entries);
+}
+
+// Links position `at` to `entry`, in both copies.
 [[gnu::always_inline]] inline void set_link(Encoder& e, unsigned at, std::uint16_t entry)
 {
-    assert(at >= DICT_SIZE && at < 2 * DICT_SIZE);
-    e.prev[at] = entry;
-    e.prev[at - DICT_SIZE] = entry;
+    set_links(e, at, &entry, 1);
 }
 
 // Links pos into its chain. Every position is inserted once, in increasing
@@ -68,13 +76,12 @@ inline bool repeats_one_byte(const std::uint8_t* at)
 // a time would.
 inline void link_run(Encoder& e, unsigned pos, unsigned hash)
 {
-    assert(e.head[hash] == pos && hash == hash_at(e, pos) && pos + RUN_STEP < 2 * DICT_SIZE);
+    assert(e.head[hash] == pos && hash == hash_at(e, pos));
     // Gathered first, so that each copy is written with one store.
     std::uint16_t links[RUN_STEP];
     for (unsigned i = 0; i < RUN_STEP; ++i)
         links[i] = static_cast<std::uint16_t>(pos + i);
-    std::memcpy(&e.prev[pos + 1], links, sizeof links);
-    std::memcpy(&e.prev[pos + 1 - DICT_SIZE], links, sizeof links);
+    set_links(e, pos + 1, links, RUN_STEP);
     e.head[hash] = static_cast<std::uint16_t>(pos + RUN_STEP);
 }
 
